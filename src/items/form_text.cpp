@@ -1,0 +1,80 @@
+// Texts of forms and ids: owned copies of host texts and hexadecimal forms of
+// ids and addresses. None of them fails; missing data gives empty text or a
+// fixed fallback.
+#include "items/form_text.h"
+
+#include <cstdio>
+
+namespace Velloquin {
+
+namespace {
+
+std::string CopyHostText(const char* text) { return text ? std::string(text) : std::string(); }
+
+// Lower-case hexadecimal without prefix, then every letter turned upper case.
+std::string UpperHex(std::uint64_t value) {
+    char buffer[24];
+    const int length = std::snprintf(buffer, sizeof buffer, "%llx", static_cast<unsigned long long>(value));
+    std::string text(buffer, length > 0 ? static_cast<std::size_t>(length) : 0);
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+std::string PadToEight(std::string text) {
+    if (text.size() < 8) text.insert(0, 8 - text.size(), '0');
+    return text;
+}
+
+}  // namespace
+
+std::uint32_t GetFormID(const Game::Form* form) { return form ? Game::FormId(form) : 0; }
+
+std::string GetFormName(const Game::Form* form) { return form ? CopyHostText(Game::FormDisplayName(form)) : std::string(); }
+
+std::string GetFormEditorID(const Game::Form* form) { return form ? CopyHostText(Game::FormEditorId(form)) : std::string(); }
+
+std::string GetHexID(std::uint32_t value) { return value == 0 ? std::string() : PadToEight(UpperHex(value)); }
+
+std::string GetFormHexID(const Game::Form* form) { return form ? PadToEight(UpperHex(Game::FormId(form))) : std::string(); }
+
+std::string GetAddressText(std::uintptr_t address) { return address == 0 ? std::string() : UpperHex(address); }
+
+std::string DescribeForm(const Game::Form* form) {
+    if (!form) return "!!! ERROR: nullptr form !!!";
+
+    std::string text = "[" + GetHexID(Game::FormId(form)) + " | " + GetAddressText(reinterpret_cast<std::uintptr_t>(form));
+
+    // The type and data-file index texts are built separately; a failure in
+    // either one is shown in its place and cuts the description short there.
+    bool failed = false;
+    std::string typeText;
+    try {
+        typeText = std::to_string(Game::StoredFormType(form));
+    } catch (...) {
+        typeText = "{exception}";
+        failed = true;
+    }
+    text += typeText.empty() ? std::string(" | {unknown_type}") : " | " + typeText;
+
+    std::string indexText;
+    try {
+        const std::uint16_t index = Game::FormFileIndex(form);
+        indexText = std::to_string(index) + "|0x" + UpperHex(index);
+    } catch (...) {
+        indexText = "{exception}";
+        failed = true;
+    }
+    text += indexText.size() < 3 ? std::string(" | {unknown_modindex}") : " | " + indexText;
+
+    if (failed) return text + "]";
+
+    const std::string name = GetFormName(form);
+    text += name.empty() ? std::string(" | {unnamed}") : " | " + name;
+    const std::string editorId = GetFormEditorID(form);
+    text += editorId.empty() ? std::string(" | {no_edid}") : " | " + editorId;
+    return text + "]";
+}
+
+}  // namespace Velloquin

@@ -1,0 +1,19 @@
+// Texts of forms and ids.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "plugin/game.h"
+
+namespace Velloquin {
+
+std::uint32_t GetFormID(const Game::Form* form);
+std::string GetFormName(const Game::Form* form);
+std::string GetFormEditorID(const Game::Form* form);
+std::string GetHexID(std::uint32_t value);
+std::string GetFormHexID(const Game::Form* form);
+std::string GetAddressText(std::uintptr_t address);
+std::string DescribeForm(const Game::Form* form);
+
+}  // namespace Velloquin

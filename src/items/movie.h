@@ -1,0 +1,28 @@
+// Typed access to an open menu's movie by variable path.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "plugin/game.h"
+
+namespace Velloquin {
+
+Game::Menu* FindMenuByName(const std::string& name);
+
+bool GetMenuArraySize(const std::string& menuName, const std::string& path, std::uint32_t* count);
+bool GetMenuInt(const std::string& menuName, const std::string& path, std::int32_t* value, Game::Menu* menu);
+bool GetMenuBool(const std::string& menuName, const std::string& path, bool* value, Game::Menu* menu);
+bool SetMenuString(const std::string& menuName, const std::string& path, const std::string& text, Game::Menu* menu);
+bool SetMenuInt(const std::string& menuName, const std::string& path, std::int32_t value, Game::Menu* menu);
+bool SetMenuUInt(const std::string& menuName, const std::string& path, std::uint32_t value, Game::Menu* menu);
+bool SetMenuNumber(const std::string& menuName, const std::string& path, float value, Game::Menu* menu);
+bool SetMenuBool(const std::string& menuName, const std::string& path, bool value, Game::Menu* menu);
+bool InvokeMenuFunction(const std::string& menuName, const std::string& path, Game::Menu* menu);
+
+// The text a wide String variable receives (malformed UTF-8 becomes U+FFFD).
+std::u16string Utf8ToUtf16(const std::string& text);
+// The whole number SetMenuNumber writes: truncated toward zero, low 32 bits.
+std::uint32_t TruncateNumberToUInt(float value);
+
+}  // namespace Velloquin

@@ -1,0 +1,41 @@
+// The values of one extra tile of the favourites menu.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "plugin/game.h"
+
+namespace Velloquin {
+
+struct SlotDetails {
+    const Game::Form* displayForm = nullptr;
+    std::int32_t arrayIndex = 0;
+    std::string name;
+    std::uint32_t count = 0;
+    std::string ammoName;
+    std::uint32_t ammoCount = 0;
+    bool isPower = false;
+    bool isEquippable = false;
+    bool isEquipped = false;
+    float damagePhysical = 0.0f;
+    float damageEM = 0.0f;
+    float damageEnergy = 0.0f;
+    std::string iconName;
+    std::string iconDirectoryName;
+    std::string quickKeyName;
+    bool visible = true;
+};
+
+// The reset values for slot index `index`.
+SlotDetails MakeSlotDetails(std::int32_t index);
+
+// Fills `details` for the slot; false when no display form was found.
+bool ComputeSlotDetails(std::int32_t index, const Game::Form* form, Game::Player* player,
+                        Game::InventoryList* inventory, SlotDetails& details);
+
+std::vector<const Game::Form*> GetOwnedPowers(Game::Player* player);
+std::string GetStackName(void* extraList);
+
+}  // namespace Velloquin
