@@ -1,0 +1,26 @@
+// What only the program that loaded the plug-in can answer on Linux: the game
+// module's address, the clock, key states, message-box answers and the end of
+// the process. The test host exports VelloquinHost_Seam; without it the
+// stand-in answers as a process with no game would.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/posix/win32_posix.h"
+
+extern "C" {
+
+struct VelloquinHostSeam {
+    std::uintptr_t (*moduleBase)();
+    std::int64_t (*steadyNow)();
+    short (*getKeyState)(int virtualKey);
+    int (*messageBox)(const char* text, const char* caption, unsigned style);
+    void (*terminateProcess)(unsigned exitCode);
+    // Optional: answers for a simulated memory layout; 0 (or null) uses the process's map.
+    SIZE_T (*virtualQuery)(const void* address, MEMORY_BASIC_INFORMATION* info);
+    void* (*virtualAlloc)(void* address, SIZE_T size, DWORD type, DWORD protect, bool* handled);
+};
+
+// Defined by the host program (exported from the executable).
+__attribute__((weak)) VelloquinHostSeam* VelloquinHost_Seam();
+}

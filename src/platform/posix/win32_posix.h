@@ -1,0 +1,78 @@
+// A POSIX stand-in for the Win32 calls the plug-in makes, with the same names,
+// types and meanings, so that the plug-in's code is the same in both builds.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+using BOOL = int;
+using BYTE = unsigned char;
+using WORD = unsigned short;
+using DWORD = unsigned int;
+using UINT = unsigned int;
+using SHORT = short;
+using SIZE_T = std::size_t;
+using LPVOID = void*;
+using LPCVOID = const void*;
+using LPCSTR = const char*;
+using LPSTR = char*;
+using PDWORD = DWORD*;
+using HANDLE = void*;
+using HWND = void*;
+using HMODULE = void*;
+
+inline constexpr DWORD MEM_COMMIT = 0x1000;
+inline constexpr DWORD MEM_RESERVE = 0x2000;
+inline constexpr DWORD MEM_RELEASE = 0x8000;
+inline constexpr DWORD MEM_FREE = 0x10000;
+inline constexpr DWORD MEM_PRIVATE = 0x20000;
+inline constexpr DWORD PAGE_NOACCESS = 0x01;
+inline constexpr DWORD PAGE_READONLY = 0x02;
+inline constexpr DWORD PAGE_READWRITE = 0x04;
+inline constexpr DWORD PAGE_EXECUTE_READ = 0x20;
+inline constexpr DWORD PAGE_EXECUTE_READWRITE = 0x40;
+inline constexpr UINT MB_OK = 0x0;
+inline constexpr UINT MB_YESNO = 0x4;
+inline constexpr int IDOK = 1;
+inline constexpr int IDYES = 6;
+inline constexpr int IDNO = 7;
+inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+inline constexpr DWORD ERROR_INVALID_ADDRESS = 487;
+inline constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+inline constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
+inline constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;
+inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+inline constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
+inline constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
+
+// Same layout as the 64-bit Win32 record: 48 bytes.
+struct MEMORY_BASIC_INFORMATION {
+    void* BaseAddress;
+    void* AllocationBase;
+    DWORD AllocationProtect;
+    WORD PartitionId;
+    SIZE_T RegionSize;
+    DWORD State;
+    DWORD Protect;
+    DWORD Type;
+};
+static_assert(sizeof(MEMORY_BASIC_INFORMATION) == 48);
+using PMEMORY_BASIC_INFORMATION = MEMORY_BASIC_INFORMATION*;
+
+HMODULE GetModuleHandleA(LPCSTR moduleName);
+SIZE_T VirtualQuery(LPCVOID address, PMEMORY_BASIC_INFORMATION buffer, SIZE_T length);
+LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD allocationType, DWORD protect);
+BOOL VirtualProtect(LPVOID address, SIZE_T size, DWORD newProtect, PDWORD oldProtect);
+BOOL VirtualFree(LPVOID address, SIZE_T size, DWORD freeType);
+DWORD GetLastError();
+void SetLastError(DWORD code);
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+HANDLE GetCurrentProcess();
+BOOL TerminateProcess(HANDLE process, UINT exitCode);
+SHORT GetKeyState(int virtualKey);
+// Windows paths; a read-only target (no write bit) is refused as Windows refuses it.
+BOOL MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags);
+DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
+                               LPCSTR fileName);

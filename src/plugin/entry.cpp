@@ -1,0 +1,119 @@
+// The loader's entry, the redirection of the game's call and the menu callback.
+#include <cstring>
+
+#include "plugin/error_report.h"
+#include "plugin/exports.h"
+#include "plugin/state.h"
+#include "platform/win32.h"
+#include "qvex_common/BranchTrampoline.h"
+
+extern "C" {
+QVEXPluginVersionData QVEXPlugin_Version = {
+    1,
+    0x02010000,
+    "Velloquin - QVEX Plugin by Ondrastel",
+    "Ondrastel",
+    0,
+    0,
+    {0x010F0D80},
+    {0, 0, 0},
+};
+}
+
+namespace {
+
+// The loader's records, read as raw words.
+using QueryLoaderInterfaceFn = void* (*)(std::uint32_t id);
+using QueryPluginHandleFn = std::uint32_t (*)();
+using RegisterMessageListenerFn = bool (*)(std::uint32_t handle, const char* sender, void (*)(LoaderMessage*));
+using RegisterMenuCallbackFn = bool (*)(void (*)(void*));
+
+template <class Fn>
+Fn LoaderOperation(const void* loader, int index) {
+    return Velloquin::Game::ReadField<Fn>(loader, Velloquin::Game::Layout::loaderOperations + 8 * index);
+}
+
+template <class Fn>
+Fn InterfaceOperation(const void* record) {
+    return Velloquin::Game::ReadField<Fn>(record, Velloquin::Game::Layout::interfaceOperation);
+}
+
+}  // namespace
+
+bool QVEXPlugin_Load(const LoaderInterface* loader) {
+    using namespace Velloquin;
+    try {
+        pluginHandle = LoaderOperation<QueryPluginHandleFn>(loader, 1)();
+
+        gameModuleBase = reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr));
+        if (!gameModuleBase) {
+            ReportFatalError("QVEXPlugin_Load", 1427, "Installation error: Halvorine.exe handle couldn't be acquired");
+        }
+        if (!trampoline.m_base) trampoline.AllocateNearImage(trampolinePoolSize, gameModuleBase);
+        if (!trampoline.m_base) ReportFatalError("QVEXPlugin_Load", 1437, "alloc error");
+
+        HandleOnPluginLoad();
+
+        const auto queryInterface = LoaderOperation<QueryLoaderInterfaceFn>(loader, 0);
+        if (void* messaging = queryInterface(1)) {
+            InterfaceOperation<RegisterMessageListenerFn>(messaging)(pluginHandle, "QVEX", &OnLoaderMessage);
+        }
+        if (void* menus = queryInterface(3)) {
+            InterfaceOperation<RegisterMenuCallbackFn>(menus)(&OnMenuOpen);
+        }
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+namespace Velloquin {
+
+void HandleOnPluginLoad() {
+    int code = 0;
+    const std::uintptr_t site = gameModuleBase + GameIndex::hookSite;
+    if (gameModuleBase == 0) {
+        code = 3;
+    } else if (site <= gameModuleBase) {
+        code = 6;
+    } else if (const std::uintptr_t callee = ResolveCallTarget(site); callee == 0) {
+        code = 5;
+    } else if (!trampoline.WriteCallSite(site, reinterpret_cast<std::uintptr_t>(&FavoritesMenuHook))) {
+        code = 8;
+    } else {
+        siteCallee = callee;
+        return;
+    }
+    ReportFatalError("Velloquin::HandleOnPluginLoad", 1310, "couldn't install, error code: " + std::to_string(code));
+}
+
+void OnMenuOpen(void* menuObject) {
+    try {
+        auto* menu = static_cast<Game::Menu*>(menuObject);
+        if (!menu) return;
+        const char* name = Game::MenuName(menu);
+        if (!name || pluginInactive) return;
+        if (std::strcmp(name, "EndGameCreditsMenu") == 0) {
+            if (!reloadPending) {
+                creditsMenuTime = SteadyNow();
+                reloadPending = 1;
+            }
+            return;
+        }
+        const bool favorites = std::strcmp(name, "FavoritesMenu") == 0;
+        if (!favorites && std::strcmp(name, "InventoryMenu") != 0 && std::strcmp(name, "PowersMenu") != 0) return;
+        std::lock_guard lock(stateMutex);
+        if (favorites) {
+            const std::int64_t now = SteadyNow();
+            favoritesMenuOpened = true;
+            favoritesMenuPopulated = false;
+            openFavoritesMenu = menu;
+            populateFailed = false;
+            favoritesMenuOpenTime = now;
+            lastUpdateTime = now - 100'000'000;
+        }
+    } catch (...) {
+    }
+}
+
+}  // namespace Velloquin

@@ -1,0 +1,102 @@
+// The hook entry the redirected game call lands in. It is written in assembly
+// so that every argument the game passed (all argument registers, vector
+// registers included, and the first eight stack arguments) reaches the
+// displaced game function unchanged; only then does the plug-in's own work run.
+#include "menu/runtime.h"
+#include "plugin/exports.h"
+#include "plugin/state.h"
+
+extern "C" {
+// Runs after the displaced call: the pass serves the item menus' assignment mode.
+__attribute__((used)) void VelloquinFavoritesMenuHookBody() {
+    try {
+        if (Velloquin::Game::MenuModeContext()) Velloquin::RunUpdatePass(true);
+    } catch (...) {
+        // Nothing is thrown into the game.
+    }
+}
+}
+
+#if defined(_WIN64)
+// Microsoft x64: arguments in rcx, rdx, r8, r9 (xmm0 to xmm3 for floating
+// point), the rest on the stack above 32 bytes of home space.
+asm(R"(
+    .text
+    .globl FavoritesMenuHook
+    .def FavoritesMenuHook; .scl 2; .type 32; .endef
+    .seh_proc FavoritesMenuHook
+FavoritesMenuHook:
+    pushq %rbp
+    .seh_pushreg %rbp
+    movq %rsp, %rbp
+    .seh_setframe %rbp, 0
+    subq $0x60, %rsp
+    .seh_stackalloc 0x60
+    .seh_endprologue
+    movq 0x30(%rbp), %rax
+    movq %rax, 0x20(%rsp)
+    movq 0x38(%rbp), %rax
+    movq %rax, 0x28(%rsp)
+    movq 0x40(%rbp), %rax
+    movq %rax, 0x30(%rsp)
+    movq 0x48(%rbp), %rax
+    movq %rax, 0x38(%rsp)
+    movq 0x50(%rbp), %rax
+    movq %rax, 0x40(%rsp)
+    movq 0x58(%rbp), %rax
+    movq %rax, 0x48(%rsp)
+    movq 0x60(%rbp), %rax
+    movq %rax, 0x50(%rsp)
+    movq 0x68(%rbp), %rax
+    movq %rax, 0x58(%rsp)
+    callq *_ZN9Velloquin10siteCalleeE(%rip)
+    callq VelloquinFavoritesMenuHookBody
+    movq %rbp, %rsp
+    popq %rbp
+    retq
+    .seh_endproc
+)");
+#elif defined(__x86_64__)
+// System V: arguments in rdi, rsi, rdx, rcx, r8, r9, xmm0 to xmm7 (al counts
+// the vector registers of a variadic call), the rest on the stack.
+asm(R"(
+    .text
+    .globl FavoritesMenuHook
+    .hidden FavoritesMenuHook
+    .type FavoritesMenuHook, @function
+FavoritesMenuHook:
+    .cfi_startproc
+    pushq %rbp
+    .cfi_def_cfa_offset 16
+    .cfi_offset %rbp, -16
+    movq %rsp, %rbp
+    .cfi_def_cfa_register %rbp
+    subq $0x40, %rsp
+    movq 0x10(%rbp), %r10
+    movq %r10, 0x00(%rsp)
+    movq 0x18(%rbp), %r10
+    movq %r10, 0x08(%rsp)
+    movq 0x20(%rbp), %r10
+    movq %r10, 0x10(%rsp)
+    movq 0x28(%rbp), %r10
+    movq %r10, 0x18(%rsp)
+    movq 0x30(%rbp), %r10
+    movq %r10, 0x20(%rsp)
+    movq 0x38(%rbp), %r10
+    movq %r10, 0x28(%rsp)
+    movq 0x40(%rbp), %r10
+    movq %r10, 0x30(%rsp)
+    movq 0x48(%rbp), %r10
+    movq %r10, 0x38(%rsp)
+    movq _ZN9Velloquin10siteCalleeE(%rip), %r11
+    callq *%r11
+    callq VelloquinFavoritesMenuHookBody
+    leave
+    .cfi_def_cfa %rsp, 8
+    ret
+    .cfi_endproc
+    .size FavoritesMenuHook, .-FavoritesMenuHook
+)");
+#else
+#error "the hook entry is written for x86-64"
+#endif

@@ -1,0 +1,45 @@
+// The plug-in's process-wide state: plain globals that live from library
+// start-up to process exit. Flags that several threads write without
+// stateMutex are atomics of the documented width.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "plugin/game.h"
+
+namespace Velloquin {
+
+inline constexpr std::size_t quickSlotCount = 12;
+inline constexpr int firstQuickKey = 12;  // slot index i carries quick-key number 12 + i
+
+extern std::uint32_t pluginHandle;
+extern std::uintptr_t gameModuleBase;
+extern std::uintptr_t siteCallee;
+extern const std::string pluginFolder;  // ".\Data\QVEX\Plugins\Velloquin\"
+
+// Favourites-menu runtime state; everything but the atomics is guarded by stateMutex.
+extern std::recursive_mutex stateMutex;
+extern std::atomic<std::uint8_t> pluginInactive;
+extern std::atomic<std::uint8_t> reloadPending;
+extern std::atomic<std::int64_t> creditsMenuTime;
+extern bool favoritesMenuOpened;
+extern bool favoritesMenuPopulated;
+extern bool populateFailed;
+extern Game::Menu* openFavoritesMenu;
+extern std::int64_t favoritesMenuOpenTime;
+extern std::int64_t lastUpdateTime;
+extern std::int64_t populateFailTime;
+
+// The twelve extra slots, index i for quick key 12 + i. Always indexed with at().
+extern std::array<Game::Form*, quickSlotCount> quickItems;
+extern std::array<std::uint32_t, quickSlotCount> quickKeyCodes;
+extern std::array<bool, quickSlotCount> quickKeyVisible;
+
+// Monotonic clock in nanoseconds.
+std::int64_t SteadyNow();
+
+}  // namespace Velloquin

@@ -1,0 +1,96 @@
+// The test host: the game and its loader, as the plug-in sees them.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace TestHost {
+
+// ---- The clock (nanoseconds of the steady clock the plug-in reads)
+std::int64_t Now();
+void SetNow(std::int64_t nanoseconds);
+void Advance(std::int64_t milliseconds);
+
+// ---- Keys: GetKeyState answers negative for keys held down
+void SetKeyDown(int virtualKey, bool down);
+void ReleaseAllKeys();
+// Every GetKeyState call, in order.
+const std::vector<int>& KeyStateQueries();
+void ClearKeyStateQueries();
+
+// ---- Message boxes
+struct Box {
+    std::string text;
+    std::string title;
+    unsigned style;
+};
+// Answers given to the next boxes, in order; when none is queued the answer is No (7) for
+// Yes/No boxes and OK (1) otherwise.
+void QueueBoxAnswer(int answer);
+const std::vector<Box>& Boxes();
+void ClearBoxes();
+
+// ---- Memory as the plug-in's VirtualQuery and VirtualAlloc see it. While a
+// simulation is on, VirtualQuery answers from these regions and VirtualAlloc
+// only records the request and answers with the requested address (nothing may
+// be written there), or fails with error 487 at a refused address.
+struct MemoryRegion {
+    std::uintptr_t base;
+    std::size_t size;
+    bool free;
+};
+void SimulateMemory(std::vector<MemoryRegion> regions, std::vector<std::uintptr_t> refusedAddresses = {});
+void StopSimulatingMemory();
+const std::vector<std::uintptr_t>& AllocationRequests();
+
+// ---- The end of the process: the host records a line, prints it and exits with the code.
+// ---- The plug-in library
+struct Plugin {
+    void* module = nullptr;
+    const void* versionRecord = nullptr;
+    bool (*load)(const void* loaderInterface) = nullptr;
+};
+// Loads the plug-in (running its start-up); path empty = the build's own library.
+Plugin& LoadPlugin(const std::string& path = "");
+void UnloadPlugin();
+Plugin& CurrentPlugin();
+std::string DefaultPluginPath();
+
+// ---- The loader
+struct LoaderState {
+    std::uint32_t pluginHandle = 0x2A;
+    void (*messageListener)(void* message) = nullptr;
+    std::string listenerSender;
+    std::uint32_t listenerHandle = 0;
+    void (*menuCallback)(void* menu) = nullptr;
+    std::vector<std::string> calls;  // loader operations in call order
+};
+LoaderState& Loader();
+const void* LoaderInterfaceRecord();
+// Calls QVEXPlugin_Load with the loader interface; returns its answer.
+bool CallPluginLoad();
+void SendLoaderMessage(std::uint32_t type);
+
+// Resets the whole world (image, clock, keys, boxes, records, loader).
+void ResetWorld();
+
+// ---- The hook site: the game routine that holds the redirected call.
+// Runs the routine as the game would, with these argument values.
+void RunHookedCall();
+// What the original callee saw on its last call.
+struct CalleeCapture {
+    std::uint64_t integerRegisters[6];  // first integer argument registers
+    std::uint64_t vectorRegisters[8];   // first 64 bits of the argument vector registers
+    std::uint64_t stackArguments[4];    // first stack arguments
+    std::uint64_t calls;
+};
+const CalleeCapture& LastCalleeCapture();
+// The call instruction's target before redirection and the routine's address.
+std::uintptr_t OriginalCallee();
+std::uintptr_t HookRoutine();
+
+}  // namespace TestHost

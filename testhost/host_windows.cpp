@@ -1,0 +1,139 @@
+// Windows: the host loads the real DLL and answers its calls of MessageBoxA,
+// TerminateProcess, GetKeyState, VirtualQuery, VirtualAlloc and the
+// performance counter by rewriting the DLL's import address table, as a
+// debugging tool would. The shipped DLL is thus the tested DLL.
+#ifdef _WIN32
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform_seam.h"
+
+namespace {
+
+decltype(&::VirtualQuery) realVirtualQuery = &::VirtualQuery;
+decltype(&::VirtualAlloc) realVirtualAlloc = &::VirtualAlloc;
+
+int WINAPI HostMessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
+    return TestHost::Seam::MessageBox(text, caption, type);
+}
+
+BOOL WINAPI HostTerminateProcess(HANDLE process, UINT code) {
+    if (process == GetCurrentProcess()) TestHost::Seam::TerminateProcess(code);
+    return ::TerminateProcess(process, code);
+}
+
+SHORT WINAPI HostGetKeyState(int key) { return TestHost::Seam::GetKeyState(key); }
+
+SIZE_T WINAPI HostVirtualQuery(LPCVOID address, PMEMORY_BASIC_INFORMATION info, SIZE_T length) {
+    std::uintptr_t base = 0;
+    std::size_t size = 0;
+    bool free = false;
+    if (info && length >= sizeof *info &&
+        TestHost::Seam::SimulatedQuery(reinterpret_cast<std::uintptr_t>(address), base, size, free)) {
+        std::memset(info, 0, sizeof *info);
+        info->BaseAddress = reinterpret_cast<void*>(base);
+        info->RegionSize = size;
+        info->State = free ? MEM_FREE : MEM_COMMIT;
+        info->Protect = free ? PAGE_NOACCESS : PAGE_READWRITE;
+        return sizeof *info;
+    }
+    return realVirtualQuery(address, info, length);
+}
+
+LPVOID WINAPI HostVirtualAlloc(LPVOID address, SIZE_T size, DWORD type, DWORD protect) {
+    std::uintptr_t result = 0;
+    if (TestHost::Seam::SimulatedAlloc(reinterpret_cast<std::uintptr_t>(address), size, result)) {
+        if (!result) SetLastError(ERROR_INVALID_ADDRESS);
+        return reinterpret_cast<LPVOID>(result);
+    }
+    return realVirtualAlloc(address, size, type, protect);
+}
+
+// The steady clock of the DLL's runtime reads the performance counter; the
+// host's clock is in nanoseconds, so the frequency is 10^9.
+BOOL WINAPI HostQueryPerformanceCounter(LARGE_INTEGER* counter) {
+    counter->QuadPart = TestHost::Seam::SteadyNow();
+    return TRUE;
+}
+BOOL WINAPI HostQueryPerformanceFrequency(LARGE_INTEGER* frequency) {
+    frequency->QuadPart = 1'000'000'000;
+    return TRUE;
+}
+
+struct Replacement {
+    const char* name;
+    const void* function;
+};
+const Replacement replacements[] = {
+    {"MessageBoxA", reinterpret_cast<const void*>(&HostMessageBoxA)},
+    {"TerminateProcess", reinterpret_cast<const void*>(&HostTerminateProcess)},
+    {"GetKeyState", reinterpret_cast<const void*>(&HostGetKeyState)},
+    {"VirtualQuery", reinterpret_cast<const void*>(&HostVirtualQuery)},
+    {"VirtualAlloc", reinterpret_cast<const void*>(&HostVirtualAlloc)},
+    {"QueryPerformanceCounter", reinterpret_cast<const void*>(&HostQueryPerformanceCounter)},
+    {"QueryPerformanceFrequency", reinterpret_cast<const void*>(&HostQueryPerformanceFrequency)},
+};
+
+void PatchImports(HMODULE module) {
+    auto* base = reinterpret_cast<unsigned char*>(module);
+    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
+    const auto& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (!directory.VirtualAddress) return;
+    for (auto* import = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress); import->Name;
+         ++import) {
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA64*>(base + import->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA64*>(base + import->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL64(names->u1.Ordinal)) continue;
+            const char* name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name;
+            for (const auto& replacement : replacements) {
+                if (std::strcmp(name, replacement.name) != 0) continue;
+                DWORD old = 0;
+                VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
+                slots->u1.Function = reinterpret_cast<ULONGLONG>(replacement.function);
+                VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
+            }
+        }
+    }
+}
+
+// Executables that hold the plug-in's code themselves (the unit tests) are
+// patched the same way when the host starts.
+const bool selfPatched = [] {
+    PatchImports(GetModuleHandleA(nullptr));
+    return true;
+}();
+
+}  // namespace
+
+namespace TestHost {
+
+void* PlatformLoadLibrary(const std::string& path) {
+    (void)selfPatched;
+    std::string windowsPath = path;
+    if (!windowsPath.empty() && windowsPath[0] == '/') {  // a Linux path under Wine: drive Z:
+        windowsPath = "Z:" + windowsPath;
+        for (char& c : windowsPath)
+            if (c == '/') c = '\\';
+    }
+    HMODULE module = LoadLibraryA(windowsPath.c_str());
+    if (!module) {
+        std::fprintf(stderr, "LoadLibrary failed: %lu\n", GetLastError());
+        return nullptr;
+    }
+    PatchImports(module);
+    return module;
+}
+
+void* PlatformSymbol(void* module, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
+}
+
+void PlatformFreeLibrary(void* module) { FreeLibrary(static_cast<HMODULE>(module)); }
+
+}  // namespace TestHost
+#endif

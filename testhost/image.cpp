@@ -1,0 +1,124 @@
+#include "image.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <vector>
+
+#include "plugin/game_index.h"
+
+#ifdef _WIN32
+#include <windows.h>
+// The image lives in the executable's own uninitialised section .gimage, which
+// the linker script places right after the headers: the module base plus any
+// game offset then lands inside it, as in the game.
+asm(".section .gimage,\"bw\"\n"
+    ".globl velloquin_game_image\n"
+    ".balign 4096\n"
+    "velloquin_game_image:\n"
+    ".space 0x6301000\n"
+    ".text\n");
+extern "C" unsigned char velloquin_game_image[];
+#else
+#include <sys/mman.h>
+#endif
+
+namespace TestHost {
+
+namespace {
+
+struct Written {
+    std::uint32_t offset;
+    std::size_t size;
+};
+
+std::vector<Written>& WrittenRanges() {
+    static std::vector<Written> ranges;
+    return ranges;
+}
+
+std::map<std::uint32_t, const void*>& DefaultFunctions() {
+    static std::map<std::uint32_t, const void*> functions;
+    return functions;
+}
+
+std::vector<ResetHook>& ResetHooks() {
+    static std::vector<ResetHook> hooks;
+    return hooks;
+}
+
+std::uintptr_t Reserve() {
+#ifdef _WIN32
+    const auto base = reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr));
+    const auto start = reinterpret_cast<std::uintptr_t>(velloquin_game_image);
+    if (start > base + 0x2BE580 || start + 0x6301000 < base + imageSize) {
+        std::fprintf(stderr, "test host: the image section does not span the game offsets\n");
+        std::abort();
+    }
+    DWORD old = 0;
+    // Code is placed in the image: it must be executable, as the game's is.
+    VirtualProtect(reinterpret_cast<void*>(start), 0x6301000, PAGE_EXECUTE_READWRITE, &old);
+    return base;
+#else
+    // A high address, as Windows gives, with free space below it for the plug-in's stubs.
+    void* hint = reinterpret_cast<void*>(0x7ff712340000);
+    void* image = mmap(hint, imageSize, PROT_READ | PROT_WRITE | PROT_EXEC,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE | MAP_NORESERVE, -1, 0);
+    if (image == MAP_FAILED)
+        image = mmap(nullptr, imageSize, PROT_READ | PROT_WRITE | PROT_EXEC, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
+                     -1, 0);
+    if (image == MAP_FAILED) {
+        std::perror("test host: cannot reserve the game image");
+        std::abort();
+    }
+    return reinterpret_cast<std::uintptr_t>(image);
+#endif
+}
+
+void WriteStub(std::uint32_t offset, const void* function) {
+    unsigned char stub[14] = {0xFF, 0x25, 0, 0, 0, 0};
+    const auto target = reinterpret_cast<std::uint64_t>(function);
+    std::memcpy(stub + 6, &target, 8);
+    WriteImage(offset, stub, sizeof stub);
+}
+
+}  // namespace
+
+void LayHookRoutine();  // host.cpp
+
+std::uintptr_t ImageBase() {
+    static const std::uintptr_t base = Reserve();
+    return base;
+}
+
+void WriteImage(std::uint32_t offset, const void* data, std::size_t size) {
+    std::memcpy(reinterpret_cast<void*>(ImageBase() + offset), data, size);
+    WrittenRanges().push_back({offset, size});
+}
+
+void SetGameFunction(std::uint32_t offset, const void* function) { WriteStub(offset, function); }
+
+bool RegisterDefaultFunction(std::uint32_t offset, const void* function) {
+    DefaultFunctions()[offset] = function;
+    return true;
+}
+
+bool RegisterResetHook(ResetHook hook) {
+    ResetHooks().push_back(hook);
+    return true;
+}
+
+void ResetImage() {
+    const std::uintptr_t base = ImageBase();
+    for (const auto& range : WrittenRanges()) std::memset(reinterpret_cast<void*>(base + range.offset), 0, range.size);
+    WrittenRanges().clear();
+    // Functions the host has no stand-in for trap at once if the plug-in calls them.
+    const unsigned char trap = 0xCC;
+    for (const auto& entry : Velloquin::GameIndex::entries)
+        if (entry.kind == Velloquin::GameIndex::Kind::Code) WriteImage(entry.offset, &trap, 1);
+    for (const auto& [offset, function] : DefaultFunctions()) WriteStub(offset, function);
+    LayHookRoutine();
+    for (ResetHook hook : ResetHooks()) hook();
+}
+
+}  // namespace TestHost
