@@ -1,0 +1,87 @@
+// The items file's reader: after each game load the extra slots come back from
+// the character's items file, resolved against the load order of this game.
+#include <fstream>
+
+#include "config/settings.h"
+#include "persistence/form_identity.h"
+#include "persistence/items_file.h"
+#include "platform/paths.h"
+#include "plugin/error_report.h"
+#include "plugin/state.h"
+
+namespace Velloquin {
+
+namespace {
+
+std::string OpenErrorText(const std::string& path, int code) {
+    return path + " couldn't be opened, error code: " + std::to_string(code);
+}
+
+// Tries one line against every slot key. The line's item is the text between
+// its last two bars, its data file the text after the last bar.
+void ApplyLine(const std::string& line) {
+    const std::size_t lastBar = line.rfind('|');
+    const std::size_t prevBar = lastBar == std::string::npos || lastBar == 0 ? std::string::npos
+                                                                              : line.rfind('|', lastBar - 1);
+    const std::string local =
+        prevBar == std::string::npos ? std::string() : line.substr(prevBar + 1, lastBar - prevBar - 1);
+    const std::string file = lastBar == std::string::npos ? std::string() : line.substr(lastBar + 1);
+
+    for (std::size_t j = 0; j < quickSlotCount; ++j) {
+        const int quickKey = firstQuickKey + static_cast<int>(j);
+        const std::string key = "QuickKey" + std::to_string(quickKey) + " |";
+        if (line.find(key) == std::string::npos) continue;
+        if (line.find(key + "|None") != std::string::npos) continue;  // explicitly empty
+        if (local.empty() || file.empty()) continue;
+        Game::Form* form = ResolveFormLocator(local, file);
+        if (!form) continue;  // the item or its data file is not in this game
+        if (!VerifyQuickItem(form, quickKey)) continue;
+        quickItems.at(j) = form;
+        // One form never sits in two slots: the slot named later keeps it.
+        for (std::size_t k = 0; k < quickSlotCount; ++k) {
+            if (k != j && quickItems.at(k) == form) {
+                quickItems.at(k) = nullptr;
+                break;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void ReloadFavoriteItems() {
+    quickItems.fill(nullptr);
+    const std::string name = GetPlayerID(true);
+    const std::string path = pluginFolder + name;
+    if (!SettingsFileExists(pluginFolder, name)) return;
+
+    // Read as bytes in every build; a CR before the line feed is dropped
+    // below, as a text-mode stream would drop it.
+    std::ifstream in(NativePath(path), std::ios::in | std::ios::binary);
+    bool failed = false;
+    if (!in.is_open()) {
+        ReportError("Velloquin::ReloadFavoriteItems", 697, OpenErrorText(path, 1));
+        failed = true;
+    }
+    if (in.bad()) {
+        ReportError("Velloquin::ReloadFavoriteItems", 702, OpenErrorText(path, 2));
+        failed = true;
+    }
+    if (in.fail()) {
+        ReportError("Velloquin::ReloadFavoriteItems", 707, OpenErrorText(path, 3));
+        return;
+    }
+    if (failed) return;
+
+    try {
+        std::string line;
+        while (std::getline(in, line)) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            ApplyLine(line);
+        }
+    } catch (...) {
+        // A file too large to hold: the slots read so far stay.
+    }
+}
+
+}  // namespace Velloquin

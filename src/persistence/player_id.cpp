@@ -1,0 +1,52 @@
+// Each character keeps its items in a file named after the player id.
+#include <charconv>
+
+#include "config/settings.h"
+#include "persistence/items_file.h"
+#include "plugin/error_report.h"
+#include "plugin/game.h"
+#include "plugin/state.h"
+
+namespace Velloquin {
+
+namespace {
+
+// Upper-case hexadecimal without leading zeros ("0" for zero).
+std::string HexText(std::uint64_t value) {
+    char digits[17];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value, 16).ptr;
+    std::string text(digits, end);
+    for (char& c : text)
+        if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+std::string ItemsFileName(const std::string& idText) { return "VelloquinItems_" + idText + ".txt"; }
+
+// The holder is not expected to be missing while a game is loaded; if it is,
+// the character has no id, which is reported like an id of 0.
+std::uint64_t ReadPlayerId() {
+    const void* holder = Game::ReadGame<const void*>(GameIndex::playerIdHolder);
+    return holder ? Game::ReadField<std::uint64_t>(holder, Game::Layout::playerIdValue) : 0;
+}
+
+}  // namespace
+
+std::string GetPlayerID(bool forReading) {
+    const std::uint64_t id = ReadPlayerId();
+    if (id == 0) {
+        ReportError("Velloquin::GetPlayerID", 354, "cannot get PlayerID");
+        pluginInactive = 1;
+    }
+    const std::string low = HexText(id & 0xFFFFFFFFu);
+    const std::string full = HexText(id);
+    if (!forReading) return ItemsFileName(low);
+
+    // Names that other written forms of the same id gave, in the order they are tried.
+    const std::string candidates[] = {ItemsFileName(low), ItemsFileName(full), ItemsFileName("1" + low)};
+    for (const std::string& name : candidates)
+        if (SettingsFileExists(pluginFolder, name)) return name;
+    return ItemsFileName("1" + full);
+}
+
+}  // namespace Velloquin
