@@ -27,6 +27,7 @@ std::vector<Box> boxes;
 LoaderState loader;
 Plugin plugin;
 CalleeCapture capture;
+std::string exitReportFile;
 
 // ---- the loader's operations (plain functions, as the loader's are)
 struct InterfaceRecord {
@@ -180,6 +181,15 @@ int MessageBox(const char* text, const char* caption, unsigned style) {
 
 void TerminateProcess(unsigned exitCode) {
     Record("process ended with exit code " + std::to_string(exitCode));
+    if (!exitReportFile.empty()) {
+        if (std::FILE* report = std::fopen(exitReportFile.c_str(), "wb")) {
+            for (const Box& box : boxes)
+                std::fprintf(report, "box %u %zu %zu\n%s%s\n", box.style, box.title.size(), box.text.size(),
+                             box.title.c_str(), box.text.c_str());
+            std::fprintf(report, "exit %u\n", exitCode);
+            std::fclose(report);
+        }
+    }
     std::printf("[host] the game process ended with exit code %u\n", exitCode);
     std::fflush(nullptr);
     std::_Exit(static_cast<int>(exitCode));
@@ -244,6 +254,33 @@ void ClearBoxes() {
     std::lock_guard lock(hostMutex);
     boxes.clear();
     boxAnswers.clear();
+}
+
+void SetExitReportFile(const std::string& path) { exitReportFile = path; }
+
+ExitReport ReadExitReport(const std::string& path) {
+    ExitReport report;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return report;
+    char word[8] = {};
+    while (std::fscanf(file, "%7s", word) == 1) {
+        if (std::strcmp(word, "exit") == 0) {
+            report.ended = std::fscanf(file, "%u", &report.exitCode) == 1;
+            break;
+        }
+        Box box;
+        std::size_t titleLength = 0, textLength = 0;
+        if (std::fscanf(file, "%u %zu %zu", &box.style, &titleLength, &textLength) != 3 || std::fgetc(file) != '\n')
+            break;
+        box.title.resize(titleLength);
+        box.text.resize(textLength);
+        if (std::fread(box.title.data(), 1, titleLength, file) != titleLength ||
+            std::fread(box.text.data(), 1, textLength, file) != textLength)
+            break;
+        report.boxes.push_back(std::move(box));
+    }
+    std::fclose(file);
+    return report;
 }
 
 // ---- loader

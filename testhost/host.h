@@ -48,6 +48,16 @@ void StopSimulatingMemory();
 const std::vector<std::uintptr_t>& AllocationRequests();
 
 // ---- The end of the process: the host records a line, prints it and exits with the code.
+// Death tests: the child writes the boxes it showed and its exit code to this
+// file just before it ends, so the parent can compare them byte for byte.
+void SetExitReportFile(const std::string& path);
+struct ExitReport {
+    bool ended = false;
+    unsigned exitCode = 0;
+    std::vector<Box> boxes;
+};
+ExitReport ReadExitReport(const std::string& path);
+
 // ---- The plug-in library
 struct Plugin {
     void* module = nullptr;

@@ -1,0 +1,64 @@
+// The player's choice in the favourites menu: use a slot in free play, or put
+// the item being assigned into a slot, keeping every item in one slot at most.
+#include "items/movie.h"
+#include "menu/runtime.h"
+#include "plugin/state.h"
+
+namespace Velloquin {
+
+namespace {
+
+constexpr int nativeSlotCount = 10;
+
+Game::Form* NativeSlot(int index) {
+    void* manager = Game::ReadGame<void*>(GameIndex::favoritesManager);
+    if (!manager) return nullptr;
+    return Game::ReadField<Game::Form*>(manager, Game::Layout::favoritesNativeSlots + 8 * index);
+}
+
+Game::Form* ItemBeingAssigned() {
+    void* manager = Game::ReadGame<void*>(GameIndex::favoritesManager);
+    return manager ? Game::ReadField<Game::Form*>(manager, Game::Layout::favoritesAssigning) : nullptr;
+}
+
+void ClearSlotsHolding(const Game::Form* form) {
+    for (std::size_t i = 0; i < quickSlotCount; ++i)
+        if (quickItems.at(i) == form) quickItems.at(i) = nullptr;
+}
+
+}  // namespace
+
+void ProcessMenuSelection() {
+    std::int32_t k = -1;
+    if (!GetMenuInt("FavoritesMenu", "root1.Menu_mc.iLastSelectedQuickKey", &k, openFavoritesMenu)) return;
+    if (k < 0 || k > 23) return;
+    if (k < firstQuickKey) {
+        if (!Game::MenuModeContext()) return;
+        if (k >= nativeSlotCount) return;
+        Game::Form* native = NativeSlot(k);
+        if (!native) return;
+        ClearSlotsHolding(native);
+    }
+    const int j = k - firstQuickKey;
+    if (!Game::MenuModeContext()) {
+        if (j >= 0 && j < static_cast<int>(quickSlotCount) && quickItems.at(j)) ActivateQuickItem(quickItems.at(j));
+        return;
+    }
+    if (!Game::IsMenuOpen("InventoryMenu") && !Game::IsMenuOpen("PowersMenu")) return;
+    Game::Form* item = ItemBeingAssigned();
+    if (!item) return;
+    if (j < 0) {
+        ClearSlotsHolding(item);
+        return;
+    }
+    // The chosen slot first, then the item's old place: a move leaves only the new slot holding it.
+    quickItems.at(j) = item;
+    for (std::size_t i = 0; i < quickSlotCount; ++i) {
+        if (static_cast<int>(i) != j && quickItems.at(i) == item) {
+            quickItems.at(i) = nullptr;
+            break;
+        }
+    }
+}
+
+}  // namespace Velloquin

@@ -1,0 +1,104 @@
+// The update pass: run on every player update (free play) and on every hooked
+// call (the item menus' assignment mode), at most once per 70 ms.
+#include <mutex>
+
+#include "config/settings.h"
+#include "items/icons.h"
+#include "menu/runtime.h"
+#include "persistence/items_file.h"
+#include "plugin/state.h"
+#include "platform/win32.h"
+
+namespace Velloquin {
+
+namespace {
+
+constexpr std::int64_t throttleNs = 70'000'000;
+constexpr std::int64_t holdAfterCreditsNs = 10'000'000'000;
+constexpr std::int64_t settleMs = 120;
+constexpr std::int64_t giveUpMs = 1200;
+constexpr std::int64_t unthrottleNs = 100'000'000;
+
+std::int64_t WholeMilliseconds(std::int64_t fromNs, std::int64_t toNs) { return (toNs - fromNs) / 1'000'000; }
+
+bool BlockingMenuOpen() { return Game::IsMenuOpen("EndGameCreditsMenu") || Game::IsMenuOpen("PlayBinkMenu"); }
+
+// The lowest bound code whose key is down, or 0. Codes are asked in ascending
+// order, once per slot entry that carries them; nothing is allocated.
+std::uint32_t PressedKeyCode() {
+    for (std::uint32_t code = 1; code <= 254; ++code) {
+        for (std::size_t i = 0; i < quickSlotCount; ++i) {
+            if (quickKeyCodes.at(i) == code && GetKeyState(static_cast<int>(code)) < 0) return code;
+        }
+    }
+    return 0;
+}
+
+void PollKeys(std::int64_t now) {
+    if (const std::uint32_t code = PressedKeyCode()) {
+        std::size_t slot = 0;
+        while (quickKeyCodes.at(slot) != code) ++slot;
+        Game::Form* item = quickItems.at(slot);
+        if (item && !Game::MenuModeContext()) ActivateQuickItem(item);
+    }
+    lastUpdateTime = now;
+}
+
+void DriveOpenMenu(std::int64_t now, bool fromHook) {
+    if (!Game::IsMenuOpen("FavoritesMenu")) {
+        favoritesMenuOpened = false;
+        favoritesMenuPopulated = false;
+        openFavoritesMenu = nullptr;
+        populateFailed = false;
+        if (fromHook) FlushQuickItemsToFile();
+        lastUpdateTime = now;
+        return;
+    }
+    if (WholeMilliseconds(favoritesMenuOpenTime, now) <= settleMs) {
+        lastUpdateTime = now - unthrottleNs;  // the next pass runs without waiting for the throttle
+        return;
+    }
+    if (populateFailed && WholeMilliseconds(populateFailTime, now) > giveUpMs) {
+        lastUpdateTime = now;
+        Game::PostCloseMenu("FavoritesMenu");
+        return;
+    }
+    if (ProcessOpenFavoritesMenu()) {
+        populateFailed = false;
+        favoritesMenuPopulated = true;
+    } else {
+        if (!populateFailed) populateFailTime = now;
+        populateFailed = true;
+    }
+    lastUpdateTime = now;
+}
+
+}  // namespace
+
+void RunUpdatePass(bool fromHook) {
+    std::unique_lock lock(stateMutex, std::try_to_lock);
+    if (!lock.owns_lock()) return;
+
+    const std::int64_t now = SteadyNow();
+    if (now - lastUpdateTime < throttleNs || now - creditsMenuTime < holdAfterCreditsNs || pluginInactive ||
+        Game::HostReadyFlag() == 0) {
+        return;
+    }
+    if (reloadPending) {
+        if (BlockingMenuOpen()) return;
+        PrecacheIconKeywords();
+        LoadSettings();
+        ReloadFavoriteItems();
+        reloadPending = 0;
+        return;
+    }
+    if (Game::HostBlockFlag() != 0 || BlockingMenuOpen()) return;
+
+    if (!favoritesMenuOpened) {
+        PollKeys(now);
+    } else {
+        DriveOpenMenu(now, fromHook);
+    }
+}
+
+}  // namespace Velloquin

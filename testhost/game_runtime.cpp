@@ -1,0 +1,208 @@
+#include "game_runtime.h"
+
+#include <atomic>
+#include <cstring>
+#include <mutex>
+#include <set>
+
+#include "host.h"
+#include "image.h"
+#include "plugin/game_index.h"
+#include "recorder.h"
+
+namespace TestHost {
+
+namespace GI = Velloquin::GameIndex;
+
+namespace {
+
+struct EventSource {
+    EventKind kind;
+    std::uint64_t unused[8];
+};
+
+struct PlayerUpdateEvent {
+    std::uint64_t unused;
+};
+struct LoadGameEvent {
+    std::uint64_t unused;
+};
+struct GameResetEvent {
+    std::uint8_t first;
+    std::uint8_t unused[7];
+};
+
+struct ModeContext {
+    std::uint64_t unused[4];
+};
+
+struct PooledHostString {
+    std::string text;
+};
+
+struct RuntimeWorld {
+    std::mutex mutex;
+    std::vector<Registration> registrations;
+    EventSource playerUpdateSource{EventKind::PlayerUpdate, {}};
+    EventSource resetSource{EventKind::GameReset, {}};
+    ModeContext modeContext{};
+    std::atomic<bool> assignmentMode{false};
+    std::set<std::string> openMenus;
+    bool closeOnRequest = true;
+    std::vector<std::string> closeRequests;
+    std::atomic<int> liveStrings{0};
+    std::atomic<int> stringsMade{0};
+    std::uint64_t fallbackInterfaceManager[32] = {};
+    std::uint64_t messageQueue[8] = {};
+};
+
+RuntimeWorld& World() {
+    static RuntimeWorld world;
+    return world;
+}
+
+EventSource* LoadGameSource() { return static_cast<EventSource*>(GameAddress(GI::tesLoadGameEventSource)); }
+
+// ---- game functions
+void* HostGetPlayerUpdateEventSource() { return &World().playerUpdateSource; }
+void* HostGetGameResetEventSource() { return &World().resetSource; }
+
+void* HostRegisterEventSink(EventSource* source, void* sink) {
+    auto& world = World();
+    std::lock_guard lock(world.mutex);
+    world.registrations.push_back({source->kind, sink});
+    const char* names[] = {"PlayerUpdateEvent", "TESLoadGameEvent", "GameResetEvent"};
+    Record(std::string("sink registered for ") + names[static_cast<int>(source->kind)]);
+    return nullptr;
+}
+
+void* HostGetMenuModeContext() { return World().assignmentMode ? &World().modeContext : nullptr; }
+
+void* HostStringMake(void** handle, const char* text, std::uint32_t) {
+    *handle = new PooledHostString{text ? text : ""};
+    ++World().liveStrings;
+    ++World().stringsMade;
+    return handle;
+}
+
+void HostStringRelease(void** handle) {
+    if (!*handle) return;
+    delete static_cast<PooledHostString*>(*handle);
+    *handle = nullptr;
+    --World().liveStrings;
+}
+
+std::string TextOf(void** handle) {
+    return handle && *handle ? static_cast<PooledHostString*>(*handle)->text : std::string();
+}
+
+std::uint8_t HostIsMenuOpen(void*, void** name) { return MenuOpen(TextOf(name)) ? 1 : 0; }
+
+void HostPostMenuMessage(void* queue, void** name, std::uint32_t kind) {
+    auto& world = World();
+    const std::string menu = TextOf(name);
+    bool close = false;
+    {
+        std::lock_guard lock(world.mutex);
+        if (queue != world.messageQueue) Record("menu message posted to an unknown queue");
+        world.closeRequests.push_back(menu);
+        close = kind == 2 && world.closeOnRequest;
+    }
+    Record("menu message " + std::to_string(kind) + " for " + menu);
+    if (close) SetMenuOpen(menu, false);
+}
+
+void ResetRuntime() {
+    auto& world = World();
+    {
+        std::lock_guard lock(world.mutex);
+        world.registrations.clear();
+        world.openMenus.clear();
+        world.closeOnRequest = true;
+        world.closeRequests.clear();
+    }
+    world.assignmentMode = false;
+    const EventSource loadGameSource{EventKind::LoadGame, {}};
+    WriteImage(GI::tesLoadGameEventSource, &loadGameSource, sizeof loadGameSource);
+    SetGameData<void*>(GI::uiMessageQueue, world.messageQueue);
+    if (!GetGameData<void*>(GI::uiObject)) SetGameData<void*>(GI::uiObject, world.fallbackInterfaceManager);
+    SetHostReady(true);
+    SetHostBlocked(false);
+}
+
+const bool registered =
+    RegisterDefaultFunction(GI::GetPlayerUpdateEventSource, &HostGetPlayerUpdateEventSource) &&
+    RegisterDefaultFunction(GI::GetGameResetEventSource, &HostGetGameResetEventSource) &&
+    RegisterDefaultFunction(GI::RegisterEventSink, &HostRegisterEventSink) &&
+    RegisterDefaultFunction(GI::GetMenuModeContext, &HostGetMenuModeContext) &&
+    RegisterDefaultFunction(GI::HostStringMake, &HostStringMake) &&
+    RegisterDefaultFunction(GI::HostStringRelease, &HostStringRelease) &&
+    RegisterDefaultFunction(GI::IsMenuOpen, &HostIsMenuOpen) &&
+    RegisterDefaultFunction(GI::PostMenuMessage, &HostPostMenuMessage) && RegisterResetHook(&ResetRuntime);
+
+template <class Event>
+void Fire(EventKind kind, const Event& event, void* source) {
+    std::vector<Registration> sinks;
+    {
+        auto& world = World();
+        std::lock_guard lock(world.mutex);
+        sinks = world.registrations;
+    }
+    for (const auto& registration : sinks) {
+        if (registration.kind != kind) continue;
+        // Slot 1 of the sink's table: OnEvent(sink, event, source).
+        auto table = *static_cast<void* const* const*>(registration.sink);
+        reinterpret_cast<std::uint32_t (*)(void*, const Event*, void*)>(table[1])(registration.sink, &event, source);
+    }
+}
+
+}  // namespace
+
+const std::vector<Registration>& Registrations() {
+    (void)registered;
+    return World().registrations;
+}
+
+void FirePlayerUpdate() { Fire(EventKind::PlayerUpdate, PlayerUpdateEvent{}, &World().playerUpdateSource); }
+void FireLoadGame() { Fire(EventKind::LoadGame, LoadGameEvent{}, LoadGameSource()); }
+void FireGameReset(std::uint8_t firstByte) {
+    Fire(EventKind::GameReset, GameResetEvent{firstByte, {}}, &World().resetSource);
+}
+
+void SetAssignmentMode(bool on) { World().assignmentMode = on; }
+bool AssignmentMode() { return World().assignmentMode; }
+void SetHostReady(bool ready) { SetGameData<std::uint8_t>(GI::hostReadyFlag, ready ? 1 : 0); }
+void SetHostBlocked(bool blocked) { SetGameData<std::uint8_t>(GI::hostBlockFlag, blocked ? 1 : 0); }
+
+void SetMenuOpen(const std::string& name, bool open) {
+    auto& world = World();
+    std::lock_guard lock(world.mutex);
+    if (open)
+        world.openMenus.insert(name);
+    else
+        world.openMenus.erase(name);
+}
+
+bool MenuOpen(const std::string& name) {
+    auto& world = World();
+    std::lock_guard lock(world.mutex);
+    return world.openMenus.count(name) != 0;
+}
+
+void SetCloseOnRequest(bool close) {
+    std::lock_guard lock(World().mutex);
+    World().closeOnRequest = close;
+}
+const std::vector<std::string>& CloseRequests() { return World().closeRequests; }
+
+int LiveHostStrings() { return World().liveStrings; }
+int HostStringsMade() { return World().stringsMade; }
+
+void RunFrame() {
+    if (AssignmentMode())
+        RunHookedCall();
+    else
+        FirePlayerUpdate();
+}
+
+}  // namespace TestHost

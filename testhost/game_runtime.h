@@ -1,0 +1,44 @@
+// The running game: its event sources, the mode it is in, its two state
+// flags, its host strings, and its interface manager's message queue.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace TestHost {
+
+// ---- events (the game calls slot 1 of each registered sink)
+enum class EventKind { PlayerUpdate, LoadGame, GameReset };
+struct Registration {
+    EventKind kind;
+    void* sink;
+};
+const std::vector<Registration>& Registrations();
+void FirePlayerUpdate();
+void FireLoadGame();
+void FireGameReset(std::uint8_t firstByte = 1);
+
+// ---- mode and flags
+// Assignment mode: the item menus hold the game and the mode query answers non-null.
+void SetAssignmentMode(bool on);
+bool AssignmentMode();
+void SetHostReady(bool ready);
+void SetHostBlocked(bool blocked);
+
+// ---- menus as IsMenuOpen and PostMenuMessage see them
+void SetMenuOpen(const std::string& name, bool open);
+bool MenuOpen(const std::string& name);
+// Whether the game closes a menu when asked to (message kind 2); default: yes.
+void SetCloseOnRequest(bool close);
+const std::vector<std::string>& CloseRequests();
+
+// ---- host strings: handles made and not yet released
+int LiveHostStrings();
+int HostStringsMade();
+
+// One frame of the game: in free play the player-update event, in
+// assignment mode the hooked call.
+void RunFrame();
+
+}  // namespace TestHost
