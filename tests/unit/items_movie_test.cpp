@@ -235,6 +235,30 @@ TEST_F(MovieTest, InvokeAndArraySize) {
     EXPECT_EQ(TestHost::Records(), expected);
 }
 
+TEST_F(MovieTest, FavoritesMovieAppendsWhatWasPushed) {
+    TestHost::FavoritesMovieOptions options;
+    options.wideStrings = true;
+    options.managedValues = true;
+    TestHost::MakeFavoritesMovie(menu, options);
+    bool installed = false;
+    ASSERT_TRUE(GetMenuBool(menuName, "root1.Menu_mc.bVelloquinInstalled", &installed, nullptr));
+    EXPECT_TRUE(installed);
+    ASSERT_TRUE(SetMenuString(menuName, "root1.Menu_mc.ConstructItemName", "Caf\xC3\xA9", nullptr));
+    ASSERT_TRUE(SetMenuNumber(menuName, "root1.Menu_mc.ConstructItemDamageEM", 7.8f, nullptr));
+    ASSERT_TRUE(SetMenuInt(menuName, "root1.Menu_mc.ConstructItemArrayIndex", 4, nullptr));
+    ASSERT_TRUE(InvokeMenuFunction(menuName, "root1.Menu_mc.ConstructItem", nullptr));
+    const auto& entries = movie->arrays["root1.Menu_mc.FavoritesInfoA"];
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].at("ConstructItemName"), "Caf\xC3\xA9");
+    EXPECT_EQ(entries[0].at("ConstructItemDamageEM"), "7");
+    EXPECT_EQ(entries[0].at("ConstructItemArrayIndex"), "4");
+
+    TestHost::SelectQuickKey(menu, 15);
+    std::int32_t selected = 0;
+    ASSERT_TRUE(GetMenuInt(menuName, "root1.Menu_mc.iLastSelectedQuickKey", &selected, nullptr));
+    EXPECT_EQ(selected, 15);
+}
+
 TEST_F(MovieTest, RefusedWriteReportsFalse) {
     movie->AddVariable("v.bool", ValueKind::Boolean).refuseWrites = true;
     EXPECT_FALSE(SetMenuBool(menuName, "v.bool", true, nullptr));
