@@ -226,4 +226,14 @@ TEST_F(SlotDetailsTest, NothingFound) {
     Compute(5, gone, false);
 }
 
+TEST_F(SlotDetailsTest, InventoryListReadUnderTheHostLock) {
+    TestHost::ClearRecords();
+    EXPECT_EQ(Game::ReadInventoryList(GamePlayer()), GameInventory());
+    TestHost::SetInventoryPresent(false);
+    EXPECT_EQ(Game::ReadInventoryList(GamePlayer()), nullptr);
+    const std::vector<std::string> expected{"InventoryLock", "InventoryUnlock", "InventoryLock", "InventoryUnlock"};
+    EXPECT_EQ(TestHost::Records(), expected);
+    EXPECT_TRUE(TestHost::InventoryLockErrors().empty());
+}
+
 }  // namespace
