@@ -162,7 +162,7 @@ short GetKeyState(int virtualKey) {
     return found != keysDown.end() && found->second ? static_cast<short>(0xFF80) : 0;
 }
 
-int MessageBox(const char* text, const char* caption, unsigned style) {
+int ShowMessageBox(const char* text, const char* caption, unsigned style) {
     int answer;
     {
         std::lock_guard lock(hostMutex);

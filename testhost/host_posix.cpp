@@ -33,7 +33,7 @@ VelloquinHostSeam seam = {
     &TestHost::ImageBase,
     &TestHost::Seam::SteadyNow,
     &TestHost::Seam::GetKeyState,
-    &TestHost::Seam::MessageBox,
+    &TestHost::Seam::ShowMessageBox,
     [](unsigned code) { TestHost::Seam::TerminateProcess(code); },
     &SeamVirtualQuery,
     &SeamVirtualAlloc,

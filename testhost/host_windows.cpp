@@ -13,16 +13,23 @@
 
 namespace {
 
-decltype(&::VirtualQuery) realVirtualQuery = &::VirtualQuery;
-decltype(&::VirtualAlloc) realVirtualAlloc = &::VirtualAlloc;
+// The system's own entries, from the system DLL itself: the executable's import
+// table (through which &::VirtualQuery would go) is patched below.
+template <class Fn>
+Fn SystemFunction(const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
+}
+const auto realVirtualQuery = SystemFunction<decltype(&::VirtualQuery)>("VirtualQuery");
+const auto realVirtualAlloc = SystemFunction<decltype(&::VirtualAlloc)>("VirtualAlloc");
+const auto realTerminateProcess = SystemFunction<decltype(&::TerminateProcess)>("TerminateProcess");
 
 int WINAPI HostMessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
-    return TestHost::Seam::MessageBox(text, caption, type);
+    return TestHost::Seam::ShowMessageBox(text, caption, type);
 }
 
 BOOL WINAPI HostTerminateProcess(HANDLE process, UINT code) {
     if (process == GetCurrentProcess()) TestHost::Seam::TerminateProcess(code);
-    return ::TerminateProcess(process, code);
+    return realTerminateProcess(process, code);
 }
 
 SHORT WINAPI HostGetKeyState(int key) { return TestHost::Seam::GetKeyState(key); }

@@ -10,7 +10,7 @@ namespace TestHost {
 
 namespace Seam {
 short GetKeyState(int virtualKey);
-int MessageBox(const char* text, const char* caption, unsigned style);
+int ShowMessageBox(const char* text, const char* caption, unsigned style);
 [[noreturn]] void TerminateProcess(unsigned exitCode);
 std::int64_t SteadyNow();
 // Simulated memory: true when the simulation answered.
