@@ -1,6 +1,7 @@
 // The player's settings: which extra slots are shown and which keys use them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace Velloquin {

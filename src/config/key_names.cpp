@@ -1,0 +1,82 @@
+// Key codes and the names the favourites menu shows for them: the game's own
+// input-name tables first, then built-in English names.
+#include "config/key_names.h"
+
+#include "plugin/game.h"
+
+namespace Velloquin {
+
+namespace {
+
+struct NamedKey {
+    std::uint32_t code;
+    const char* name;
+};
+
+constexpr NamedKey keyboardNames[] = {
+    {0x08, "Backspace"}, {0x09, "Tab"}, {0x0C, "Clear"}, {0x0D, "Enter"}, {0x10, "Shift"}, {0x11, "Control"},
+    {0x12, "Alt"}, {0x13, "Pause"}, {0x14, "Caps Lock"}, {0x1B, "Escape"}, {0x20, "Space"}, {0x21, "Page Up"},
+    {0x22, "Page Down"}, {0x23, "End"}, {0x24, "Home"}, {0x25, "Left"}, {0x26, "Up"}, {0x27, "Right"},
+    {0x28, "Down"}, {0x2D, "Insert"}, {0x2E, "Delete"}, {0x5B, "Left Windows"}, {0x5C, "Right Windows"},
+    {0x5D, "Applications"}, {0x5F, "Computer Sleep"}, {0x6A, "Numpad Multiply"}, {0x6B, "Numpad Plus"},
+    {0x6D, "Numpad Minus"}, {0x6E, "Numpad Period"}, {0x6F, "Numpad Divide"}, {0x90, "Num Lock"},
+    {0x91, "Scroll Lock"}, {0xA0, "Left Shift"}, {0xA1, "Right Shift"}, {0xA2, "Left Control"},
+    {0xA3, "Right Control"}, {0xA4, "Left Alt"}, {0xA5, "Right Alt"}, {0xA6, "Browser Back"},
+    {0xA7, "Browser Forward"}, {0xA8, "Browser Refresh"}, {0xA9, "Browser Stop"}, {0xAA, "Browser Search"},
+    {0xAB, "Browser Favorites"}, {0xAC, "Browser Start and Home"}, {0xAD, "Volume Mute"}, {0xAE, "Volume Down"},
+    {0xAF, "Volume Up"}, {0xBA, "Semicolon"}, {0xBB, "Equals"}, {0xBC, "Comma"}, {0xBD, "Minus"},
+    {0xBE, "Period"}, {0xBF, "Divide"}, {0xDB, "Left Bracket"}, {0xDC, "Backslash"}, {0xDD, "Right Bracket"},
+    {0xDE, "Apostrophe"},
+};
+
+constexpr NamedKey gamepadNames[] = {
+    {0x10000, "Gamepad"}, {0x10001, "DPAD Up"}, {0x10002, "DPAD Down"}, {0x10004, "DPAD Left"},
+    {0x10008, "DPAD Right"}, {0x10009, "Left Trigger"}, {0x1000A, "Right Trigger"}, {0x10020, "Select"},
+    {0x10040, "Left Stick"}, {0x10080, "Right Stick"}, {0x10100, "Left Shoulder"}, {0x10200, "Right Shoulder"},
+    {0x11000, "A Button"}, {0x12000, "B Button"}, {0x14000, "X Button"}, {0x18000, "Y Button"},
+};
+
+// The game's map that holds the name of this code.
+std::size_t MapFieldFor(std::uint32_t code) {
+    if (code < 0x100) return Game::Layout::inputKeyboardMap;
+    if (code == 0x800 || code == 0x900 || code == 0xA00 || code < 0x10A) return Game::Layout::inputMouseMap;
+    return Game::Layout::inputGamepadMap;
+}
+
+}  // namespace
+
+std::string GetBuiltInKeyName(std::uint32_t code) {
+    if ((code >= 0x30 && code <= 0x39) || (code >= 0x41 && code <= 0x5A)) return std::string(1, static_cast<char>(code));
+    if (code >= 0x60 && code <= 0x69) return "Numpad " + std::to_string(code - 0x60);
+    if (code >= 0x70 && code <= 0x87) return "F" + std::to_string(code - 0x6F);
+    for (const NamedKey& key : keyboardNames)
+        if (key.code == code) return key.name;
+    for (const NamedKey& key : gamepadNames)
+        if (key.code == code) return key.name;
+    return {};
+}
+
+std::string GetKeyName(std::uint32_t code) {
+    // Codes with the top bit set are no keys; the game's tables are not read for them.
+    if (static_cast<std::int32_t>(code) < 0 || gameModuleBase == 0) return {};
+    const void* inputNames = Game::ReadGame<const void*>(GameIndex::inputNameTables);
+    if (!inputNames) return {};
+    const void* map = Game::ReadField<const void*>(inputNames, MapFieldFor(code));
+    if (!map) return {};
+
+    const auto* entries = Game::ReadField<const unsigned char*>(map, Game::Layout::mapEntries);
+    const auto count = Game::ReadField<std::uint32_t>(map, Game::Layout::mapEntryCount);
+    for (std::uint32_t i = 0; entries && i < count; ++i) {
+        const unsigned char* entry = entries + static_cast<std::size_t>(i) * Game::Layout::mapEntrySize;
+        if (Game::ReadField<std::uint32_t>(entry, Game::Layout::mapEntryChain) == Game::Layout::mapEntryEmpty) continue;
+        if (Game::ReadField<std::uint32_t>(entry, Game::Layout::mapEntryCode) != code) continue;
+        const void* name = Game::ReadField<const void*>(entry, Game::Layout::mapEntryName);
+        if (!name) return {};
+        // A wide record has no narrow text the menu could show: the built-in name stands in.
+        const char* text = Game::PooledText(name);
+        return text ? std::string(text) : GetBuiltInKeyName(code);
+    }
+    return GetBuiltInKeyName(code);
+}
+
+}  // namespace Velloquin

@@ -1,0 +1,105 @@
+// The two settings files: which extra slots are shown and which keys use them.
+#include "config/settings.h"
+
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "platform/paths.h"
+#include "platform/win32.h"
+#include "plugin/state.h"
+
+namespace Velloquin {
+
+const std::string settingsFolder = ".\\Data\\QVEX\\Plugins\\";
+
+namespace {
+
+constexpr DWORD valueBufferSize = 10000;
+constexpr std::size_t pathLimit = 255;  // a settings path must stay below this length
+const char* const settingsFiles[] = {"Velloquin", "VelloquinCustom"};
+
+bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+// strtoul with base 16, done by hand: unsigned long is 32 bits on Windows and
+// 64 bits on Linux, and the settings must read the same on both.
+bool ParseKeyCode(const std::string& text, std::uint32_t& code) {
+    std::size_t i = 0;
+    while (i < text.size() && IsBlank(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    // "0x" counts as a prefix only when a hexadecimal digit follows it.
+    if (i + 2 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
+        HexDigit(text[i + 2]) >= 0)
+        i += 2;
+    std::uint64_t value = 0;
+    bool anyDigit = false, tooLarge = false;
+    for (; i < text.size() && HexDigit(text[i]) >= 0; ++i) {
+        anyDigit = true;
+        value = value * 16 + static_cast<std::uint64_t>(HexDigit(text[i]));
+        if (value > 0xFFFFFFFFull) {
+            tooLarge = true;
+            value = 0xFFFFFFFFull;  // keep reading digits, the value is lost anyway
+        }
+    }
+    if (!anyDigit || tooLarge) return false;
+    code = static_cast<std::uint32_t>(negative ? (0x100000000ull - value) : value);
+    return true;
+}
+
+bool SettingsFileExists(const std::string& folder, const std::string& fileName) {
+    if (folder.empty() || fileName.empty()) return false;
+    // Any error of the status query counts as an absent file.
+    std::error_code error;
+    if (!std::filesystem::is_directory(std::filesystem::status(NativePath(folder), error))) return false;
+    return std::filesystem::is_regular_file(std::filesystem::status(NativePath(folder + fileName), error));
+}
+
+std::string ReadIniValue(const std::string& baseName, const std::string& section, const std::string& key,
+                         const std::string& defaultValue) {
+    if (baseName.empty() || section.empty() || key.empty()) return {};
+    const std::string fileName = baseName + ".ini";
+    if (settingsFolder.size() + fileName.size() >= pathLimit) return {};
+    if (!SettingsFileExists(settingsFolder, fileName)) return {};
+    std::vector<char> buffer(valueBufferSize, '\0');
+    GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(), buffer.data(), valueBufferSize,
+                             (settingsFolder + fileName).c_str());
+    buffer.back() = '\0';
+    return buffer.data();
+}
+
+void LoadSettings() {
+    for (std::size_t k = 0; k < quickSlotCount; ++k) {
+        quickKeyCodes.at(k) = 0;
+        quickKeyVisible.at(k) = true;
+    }
+    for (const char* baseName : settingsFiles) {
+        if (!SettingsFileExists(settingsFolder, std::string(baseName) + ".ini")) continue;
+        for (std::size_t k = 0; k < quickSlotCount; ++k) {
+            const std::string value = ReadIniValue(
+                baseName, "Visibility", "bQuickKey" + std::to_string(k + firstQuickKey) + "Visible", "");
+            if (!value.empty()) quickKeyVisible.at(k) = value == "1";
+        }
+        for (std::size_t k = 0; k < quickSlotCount; ++k) {
+            const std::string value =
+                ReadIniValue(baseName, "QuickKeys", "iQuickKey" + std::to_string(k + firstQuickKey), "");
+            std::uint32_t code = 0;
+            if (value.empty() || !ParseKeyCode(value, code) || code == 0) continue;
+            // A key already bound to any slot (this one included) is not bound again.
+            bool bound = false;
+            for (std::size_t j = 0; j < quickSlotCount; ++j) bound = bound || quickKeyCodes.at(j) == code;
+            if (!bound) quickKeyCodes.at(k) = code;
+        }
+    }
+}
+
+}  // namespace Velloquin

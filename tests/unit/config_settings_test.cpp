@@ -1,0 +1,270 @@
+// The settings files: visibility and key bindings of the twelve extra slots.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "config/settings.h"
+#include "game_folder.h"
+#include "plugin/state.h"
+
+namespace {
+
+using Velloquin::LoadSettings;
+using Velloquin::ParseKeyCode;
+using Velloquin::quickKeyCodes;
+using Velloquin::quickKeyVisible;
+using Velloquin::ReadIniValue;
+using Velloquin::SettingsFileExists;
+
+const std::string mainFile = ".\\Data\\QVEX\\Plugins\\Velloquin.ini";
+const std::string customFile = ".\\Data\\QVEX\\Plugins\\VelloquinCustom.ini";
+
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TestHost::ClearGameFolder();
+        // Leftovers of an earlier load must not survive the next one.
+        quickKeyCodes.fill(0xDEAD);
+        quickKeyVisible.fill(false);
+    }
+    static std::uint32_t Code(int quickKey) { return quickKeyCodes.at(static_cast<std::size_t>(quickKey - 12)); }
+    static bool Visible(int quickKey) { return quickKeyVisible.at(static_cast<std::size_t>(quickKey - 12)); }
+};
+
+TEST(ParseKeyCode, ReadsAsStrtoulInBase16) {
+    const struct {
+        const char* text;
+        bool ok;
+        std::uint32_t code;
+    } cases[] = {
+        {"70", true, 0x70},           {"0x70", true, 0x70},         {"0X7b", true, 0x7B},
+        {" \t\n70", true, 0x70},      {"+1a", true, 0x1A},          {"70zz", true, 0x70},
+        {"0x10001", true, 0x10001},   {"000000000070", true, 0x70}, {"FFFFFFFF", true, 0xFFFFFFFF},
+        {"-1", true, 0xFFFFFFFF},     {"-0x10", true, 0xFFFFFFF0},  {"-FFFFFFFF", true, 1},
+        {"0x", true, 0},              {"0xzz", true, 0},            {"0", true, 0},
+        {"zz", false, 0},             {"", false, 0},               {"   ", false, 0},
+        {"- 1", false, 0},            {"x70", false, 0},            {"100000000", false, 0},
+        {"-100000000", false, 0},     {"FFFFFFFFFFFFFFFF1", false, 0},
+    };
+    for (const auto& c : cases) {
+        std::uint32_t code = 0x5A5A5A5A;
+        EXPECT_EQ(ParseKeyCode(c.text, code), c.ok) << '"' << c.text << '"';
+        if (c.ok) {
+            EXPECT_EQ(code, c.code) << '"' << c.text << '"';
+        }
+    }
+}
+
+TEST_F(Settings, WithoutFilesEverySlotIsShownAndUnbound) {
+    LoadSettings();
+    for (int n = 12; n <= 23; ++n) {
+        EXPECT_TRUE(Visible(n)) << n;
+        EXPECT_EQ(Code(n), 0u) << n;
+    }
+}
+
+TEST_F(Settings, OnlyTheValue1ShowsASlot) {
+    TestHost::WriteGameFile(mainFile,
+                            "[Visibility]\n"
+                            "bQuickKey12Visible=1\n"
+                            "bQuickKey13Visible=true\n"
+                            "bQuickKey14Visible=yes\n"
+                            "bQuickKey15Visible=0\n"
+                            "bQuickKey16Visible=\n"
+                            "bQuickKey17Visible = 1 \n"
+                            "bQuickKey18Visible=11\n"
+                            "bQuickKey19Visible=\"1\"\n"
+                            "bQuickKey20Visible\n"
+                            "bquickkey21visible=01\n");
+    LoadSettings();
+    const bool expected[12] = {true, false, false, false, true, true, false, true, true, false, true, true};
+    for (int n = 12; n <= 23; ++n) EXPECT_EQ(Visible(n), expected[n - 12]) << n;
+}
+
+TEST_F(Settings, TheCustomFileOverridesVisibilityAndAnEmptyValueLeavesIt) {
+    TestHost::WriteGameFile(mainFile, "[Visibility]\nbQuickKey12Visible=0\nbQuickKey13Visible=0\nbQuickKey14Visible=1\n");
+    TestHost::WriteGameFile(customFile, "[Visibility]\nbQuickKey12Visible=1\nbQuickKey13Visible=\nbQuickKey14Visible=no\n");
+    LoadSettings();
+    EXPECT_TRUE(Visible(12));
+    EXPECT_FALSE(Visible(13));
+    EXPECT_FALSE(Visible(14));
+}
+
+TEST_F(Settings, AKeyBoundByTheMainFileIsNotBoundAgainByTheCustomFile) {
+    TestHost::WriteGameFile(mainFile, "[QuickKeys]\niQuickKey12=70\n");
+    TestHost::WriteGameFile(customFile, "[QuickKeys]\niQuickKey13=70\n");
+    LoadSettings();
+    EXPECT_EQ(Code(12), 0x70u);
+    EXPECT_EQ(Code(13), 0u);
+}
+
+TEST_F(Settings, TheCustomFileRebindsButCannotUnbind) {
+    TestHost::WriteGameFile(mainFile, "[QuickKeys]\niQuickKey12=70\niQuickKey14=72\n");
+    TestHost::WriteGameFile(customFile, "[QuickKeys]\niQuickKey12=71\niQuickKey14=0\n");
+    LoadSettings();
+    EXPECT_EQ(Code(12), 0x71u);
+    EXPECT_EQ(Code(14), 0x72u);
+}
+
+// The key already bound earlier in the same file wins, whatever the spelling.
+TEST_F(Settings, ACodeBoundTwiceInOneFileKeepsTheFirstSlot) {
+    TestHost::WriteGameFile(mainFile, "[QuickKeys]\niQuickKey12=0x70\niQuickKey13=70\niQuickKey23=  0X70\niQuickKey22=71\n");
+    LoadSettings();
+    EXPECT_EQ(Code(12), 0x70u);
+    EXPECT_EQ(Code(13), 0u);
+    EXPECT_EQ(Code(23), 0u);
+    EXPECT_EQ(Code(22), 0x71u);
+}
+
+TEST_F(Settings, GamepadCodesBindAndUnreadableValuesAreIgnored) {
+    TestHost::WriteGameFile(mainFile,
+                            "[QuickKeys]\niQuickKey20=0x10001\niQuickKey21=zz\niQuickKey22=100000000\n"
+                            "iQuickKey23=-1\niQuickKey19=4Bjunk\n");
+    LoadSettings();
+    EXPECT_EQ(Code(20), 0x10001u);
+    EXPECT_EQ(Code(21), 0u);
+    EXPECT_EQ(Code(22), 0u);
+    EXPECT_EQ(Code(23), 0xFFFFFFFFu);  // strtoul's negation; never polled, but bound as written
+    EXPECT_EQ(Code(19), 0x4Bu);
+}
+
+TEST_F(Settings, ACustomFileAloneIsRead) {
+    TestHost::WriteGameFile(customFile, "[Visibility]\nbQuickKey15Visible=0\n[QuickKeys]\niQuickKey15=4B\n");
+    LoadSettings();
+    EXPECT_FALSE(Visible(15));
+    EXPECT_EQ(Code(15), 0x4Bu);
+    EXPECT_TRUE(Visible(12));
+}
+
+// The visibility loop runs before the key loop and the main file before the
+// custom file; keys in the wrong section are not seen.
+TEST_F(Settings, KeysAreReadOnlyFromTheirOwnSection) {
+    TestHost::WriteGameFile(mainFile, "iQuickKey12=70\n[Visibility]\niQuickKey13=71\n[QuickKeys]\nbQuickKey14Visible=0\n");
+    LoadSettings();
+    EXPECT_EQ(Code(12), 0u);
+    EXPECT_EQ(Code(13), 0u);
+    EXPECT_TRUE(Visible(14));
+}
+
+std::string ShippedSettings() {
+    std::ifstream in(std::string(VELLOQUIN_SOURCE_DIR) + "/data/Velloquin.ini", std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+// The file players get: every slot named in its section, shown and unbound,
+// and notes that no reader mistakes for settings.
+TEST_F(Settings, TheShippedFileShowsEverySlotUnbound) {
+    const std::string shipped = ShippedSettings();
+    ASSERT_FALSE(shipped.empty());
+    TestHost::WriteGameFile(mainFile, shipped);
+    for (int n = 12; n <= 23; ++n) {
+        EXPECT_EQ(ReadIniValue("Velloquin", "Visibility", "bQuickKey" + std::to_string(n) + "Visible", "missing"), "1");
+        EXPECT_EQ(ReadIniValue("Velloquin", "QuickKeys", "iQuickKey" + std::to_string(n), "missing"), "0");
+    }
+    std::istringstream lines(shipped);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_TRUE(line.empty() || line == "\r" || line[0] == ';' || line[0] == '[' || line[0] == 'b' || line[0] == 'i')
+            << line;
+
+    TestHost::WriteGameFile(customFile, "[QuickKeys]\niQuickKey12=70\n[Visibility]\nbQuickKey23Visible=0\n");
+    LoadSettings();
+    EXPECT_EQ(Code(12), 0x70u);
+    EXPECT_FALSE(Visible(23));
+    for (int n = 13; n <= 23; ++n) EXPECT_EQ(Code(n), 0u) << n;
+}
+
+TEST_F(Settings, ReadIniValueAndFileTests) {
+    TestHost::WriteGameFile(mainFile, "[S]\nk= value \n");
+    EXPECT_EQ(ReadIniValue("Velloquin", "S", "k", ""), "value");
+    EXPECT_EQ(ReadIniValue("Velloquin", "S", "other", "dflt"), "dflt");
+    EXPECT_EQ(ReadIniValue("", "S", "k", "dflt"), "");
+    EXPECT_EQ(ReadIniValue("Velloquin", "", "k", "dflt"), "");
+    EXPECT_EQ(ReadIniValue("Velloquin", "S", "", "dflt"), "");
+    EXPECT_EQ(ReadIniValue("Nothing", "S", "k", "dflt"), "");
+
+    EXPECT_TRUE(SettingsFileExists(".\\Data\\QVEX\\Plugins\\", "Velloquin.ini"));
+    EXPECT_TRUE(SettingsFileExists(".\\Data\\QVEX\\", "Plugins\\Velloquin.ini"));
+    EXPECT_FALSE(SettingsFileExists(".\\Data\\QVEX\\Plugins\\", "VelloquinCustom.ini"));
+    EXPECT_FALSE(SettingsFileExists(".\\Data\\QVEX\\", "Plugins"));  // a folder is no file
+    EXPECT_FALSE(SettingsFileExists(".\\Data\\Missing\\", "Velloquin.ini"));
+    EXPECT_FALSE(SettingsFileExists("", "Velloquin.ini"));
+    EXPECT_FALSE(SettingsFileExists(".\\Data\\QVEX\\Plugins\\", ""));
+    // A settings file that is a folder is skipped.
+    TestHost::WriteGameFile(".\\Data\\QVEX\\Plugins\\VelloquinCustom.ini\\inside.txt", "x");
+    EXPECT_FALSE(SettingsFileExists(".\\Data\\QVEX\\Plugins\\", "VelloquinCustom.ini"));
+    EXPECT_EQ(ReadIniValue("VelloquinCustom", "S", "k", "dflt"), "");
+}
+
+std::string Garbage() {
+    std::string bytes;
+    std::uint32_t state = 12345;
+    for (int i = 0; i < 4096; ++i) {
+        state = state * 1103515245u + 12345u;
+        bytes += static_cast<char>(state >> 16);
+    }
+    return bytes;
+}
+
+std::string Utf16WithMark(const std::string& ascii) {
+    std::string bytes = "\xFF\xFE";
+    for (char c : ascii) bytes += std::string{c, '\0'};
+    return bytes;
+}
+
+// Bad files never crash or hang; each gives the result the reader's rules give.
+TEST_F(Settings, BadInput) {
+    const struct {
+        const char* what;
+        bool write;
+        std::string content;
+        std::string value;  // ReadIniValue of [QuickKeys] iQuickKey12
+        std::uint32_t code;  // slot 12 after LoadSettings
+    } cases[] = {
+        {"missing file", false, "", "", 0},
+        {"empty file", true, "", "", 0},
+        {"binary garbage", true, Garbage(), "", 0},
+        {"garbage then settings", true, Garbage() + "\n[QuickKeys]\niQuickKey12=70\n", "70", 0x70},
+        {"value of 20000 characters", true, "[QuickKeys]\niQuickKey12=" + std::string(20000, '7') + "\n",
+         std::string(9999, '7'), 0},
+        {"value of 20000 characters, zeros first", true,
+         "[QuickKeys]\niQuickKey12=" + std::string(19998, '0') + "70\n", std::string(9999, '0'), 0},
+        {"key without =", true, "[QuickKeys]\niQuickKey12\niQuickKey12=70\n", "", 0},
+        {"section header without ]", true, "[Visibility]\n[QuickKeys\niQuickKey12=70\n", "", 0},
+        {"section header without ] after the section", true, "[QuickKeys]\n[Visibility\niQuickKey12=70\n", "70", 0x70},
+        {"UTF-16 with a byte-order mark", true, Utf16WithMark("[QuickKeys]\r\niQuickKey12=70\r\n"), "70", 0x70},
+        {"UTF-16 without a byte-order mark", true, Utf16WithMark("[QuickKeys]\r\niQuickKey12=70\r\n").substr(2), "", 0},
+        {"NUL inside the value", true, std::string("[QuickKeys]\niQuickKey12=7\0" "1\n", 28), "7", 7},
+    };
+    for (const auto& c : cases) {
+        TestHost::ClearGameFolder();
+        if (c.write) TestHost::WriteGameFile(mainFile, c.content);
+        EXPECT_EQ(ReadIniValue("Velloquin", "QuickKeys", "iQuickKey12", ""), c.value) << c.what;
+        LoadSettings();
+        EXPECT_EQ(Code(12), c.code) << c.what;
+        for (int n = 12; n <= 23; ++n) EXPECT_TRUE(Visible(n)) << c.what << ' ' << n;
+    }
+}
+
+// A settings path must stay below 255 characters.
+TEST_F(Settings, APathOf255CharactersOrMoreIsNotRead) {
+    const std::string folder = ".\\Data\\QVEX\\Plugins\\";
+    const std::string fine(100, 'n'), tooLong(255 - folder.size() - 4, 'n');
+    TestHost::WriteGameFile(folder + fine + ".ini", "[S]\nk=read\n");
+    EXPECT_EQ(ReadIniValue(fine, "S", "k", ""), "read");
+    EXPECT_EQ(ReadIniValue(tooLong, "S", "k", "dflt"), "");
+    EXPECT_EQ(ReadIniValue(std::string(1000, 'n'), "S", "k", "dflt"), "");
+#ifndef _WIN32
+    // Only Linux can make a file this deep below the temporary folder.
+    TestHost::WriteGameFile(folder + tooLong + ".ini", "[S]\nk=over the limit\n");
+    EXPECT_TRUE(SettingsFileExists(folder, tooLong + ".ini"));
+    EXPECT_EQ(ReadIniValue(tooLong, "S", "k", ""), "");
+#endif
+}
+
+}  // namespace
