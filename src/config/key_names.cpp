@@ -47,8 +47,16 @@ std::size_t MapFieldFor(std::uint32_t code) {
 
 std::string GetBuiltInKeyName(std::uint32_t code) {
     if ((code >= 0x30 && code <= 0x39) || (code >= 0x41 && code <= 0x5A)) return std::string(1, static_cast<char>(code));
-    if (code >= 0x60 && code <= 0x69) return "Numpad " + std::to_string(code - 0x60);
-    if (code >= 0x70 && code <= 0x87) return "F" + std::to_string(code - 0x6F);
+    if (code >= 0x60 && code <= 0x69) {
+        std::string name = "Numpad 0";
+        name.back() = static_cast<char>('0' + (code - 0x60));
+        return name;
+    }
+    if (code >= 0x70 && code <= 0x87) {
+        std::string name = "F";
+        name += std::to_string(code - 0x6F);
+        return name;
+    }
     for (const NamedKey& key : keyboardNames)
         if (key.code == code) return key.name;
     for (const NamedKey& key : gamepadNames)
