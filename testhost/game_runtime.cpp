@@ -7,6 +7,7 @@
 
 #include "host.h"
 #include "image.h"
+#include "menus.h"
 #include "plugin/game_index.h"
 #include "recorder.h"
 
@@ -47,7 +48,6 @@ struct RuntimeWorld {
     EventSource resetSource{EventKind::GameReset, {}};
     ModeContext modeContext{};
     std::atomic<bool> assignmentMode{false};
-    std::set<std::string> openMenus;
     bool closeOnRequest = true;
     std::vector<std::string> closeRequests;
     std::atomic<int> liveStrings{0};
@@ -117,7 +117,6 @@ void ResetRuntime() {
     {
         std::lock_guard lock(world.mutex);
         world.registrations.clear();
-        world.openMenus.clear();
         world.closeOnRequest = true;
         world.closeRequests.clear();
     }
@@ -174,19 +173,30 @@ bool AssignmentMode() { return World().assignmentMode; }
 void SetHostReady(bool ready) { SetGameData<std::uint8_t>(GI::hostReadyFlag, ready ? 1 : 0); }
 void SetHostBlocked(bool blocked) { SetGameData<std::uint8_t>(GI::hostBlockFlag, blocked ? 1 : 0); }
 
-void SetMenuOpen(const std::string& name, bool open) {
-    auto& world = World();
-    std::lock_guard lock(world.mutex);
-    if (open)
-        world.openMenus.insert(name);
-    else
-        world.openMenus.erase(name);
+// The interface manager's open-menu list is the one truth about open menus.
+Menu* FindOpenMenu(const std::string& name) {
+    UiManager& ui = Ui();
+    for (std::uint32_t i = 0; i < ui.openCount; ++i) {
+        Menu* menu = ui.openMenus[i];
+        if (menu && !menu->nullName && menu->name == name) return menu;
+    }
+    return nullptr;
 }
 
-bool MenuOpen(const std::string& name) {
-    auto& world = World();
-    std::lock_guard lock(world.mutex);
-    return world.openMenus.count(name) != 0;
+void SetMenuOpen(const std::string& name, bool open) {
+    if (open) {
+        if (!FindOpenMenu(name)) OpenMenu(name, false);
+        return;
+    }
+    while (Menu* menu = FindOpenMenu(name)) CloseMenu(menu);
+}
+
+bool MenuOpen(const std::string& name) { return FindOpenMenu(name) != nullptr; }
+
+Menu* ShowMenu(const std::string& name) {
+    Menu* menu = OpenMenu(name, true);
+    if (Loader().menuCallback) Loader().menuCallback(menu);
+    return menu;
 }
 
 void SetCloseOnRequest(bool close) {

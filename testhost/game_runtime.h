@@ -26,9 +26,15 @@ bool AssignmentMode();
 void SetHostReady(bool ready);
 void SetHostBlocked(bool blocked);
 
-// ---- menus as IsMenuOpen and PostMenuMessage see them
+// ---- menus as IsMenuOpen and PostMenuMessage see them (the interface
+// manager's open-menu list of menus.h)
+struct Menu;
 void SetMenuOpen(const std::string& name, bool open);
 bool MenuOpen(const std::string& name);
+Menu* FindOpenMenu(const std::string& name);
+// Opens a menu with a movie view and tells the loader, which calls the
+// plug-in's menu callback with it, as the game does.
+Menu* ShowMenu(const std::string& name);
 // Whether the game closes a menu when asked to (message kind 2); default: yes.
 void SetCloseOnRequest(bool close);
 const std::vector<std::string>& CloseRequests();
