@@ -77,27 +77,49 @@ std::string ReadIniValue(const std::string& baseName, const std::string& section
     return buffer.data();
 }
 
-void LoadSettings() {
+void LoadSettings() { LoadSettings(nullptr); }
+
+void LoadSettings(const SettingsObserver& observer) {
     for (std::size_t k = 0; k < quickSlotCount; ++k) {
         quickKeyCodes.at(k) = 0;
         quickKeyVisible.at(k) = true;
     }
+    const auto tell = [&](const char* baseName, const char* section, const std::string& key,
+                          const std::string& value, std::size_t k, SettingsValueEffect::Kind kind,
+                          std::uint32_t code, std::size_t holder) {
+        if (observer) observer(SettingsValueEffect{baseName, section, key, value, k, kind, code, holder});
+    };
     for (const char* baseName : settingsFiles) {
         if (!SettingsFileExists(settingsFolder, std::string(baseName) + ".ini")) continue;
         for (std::size_t k = 0; k < quickSlotCount; ++k) {
-            const std::string value = ReadIniValue(
-                baseName, "Visibility", "bQuickKey" + std::to_string(k + firstQuickKey) + "Visible", "");
-            if (!value.empty()) quickKeyVisible.at(k) = value == "1";
+            const std::string key = "bQuickKey" + std::to_string(k + firstQuickKey) + "Visible";
+            const std::string value = ReadIniValue(baseName, "Visibility", key, "");
+            if (value.empty()) continue;
+            quickKeyVisible.at(k) = value == "1";
+            tell(baseName, "Visibility", key, value, k,
+                 quickKeyVisible.at(k) ? SettingsValueEffect::Shown : SettingsValueEffect::Hidden, 0, k);
         }
         for (std::size_t k = 0; k < quickSlotCount; ++k) {
-            const std::string value =
-                ReadIniValue(baseName, "QuickKeys", "iQuickKey" + std::to_string(k + firstQuickKey), "");
+            const std::string key = "iQuickKey" + std::to_string(k + firstQuickKey);
+            const std::string value = ReadIniValue(baseName, "QuickKeys", key, "");
+            if (value.empty()) continue;
             std::uint32_t code = 0;
-            if (value.empty() || !ParseKeyCode(value, code) || code == 0) continue;
+            if (!ParseKeyCode(value, code)) {
+                tell(baseName, "QuickKeys", key, value, k, SettingsValueEffect::Unreadable, 0, k);
+                continue;
+            }
+            if (code == 0) {
+                tell(baseName, "QuickKeys", key, value, k, SettingsValueEffect::Zero, 0, k);
+                continue;
+            }
             // A key already bound to any slot (this one included) is not bound again.
-            bool bound = false;
-            for (std::size_t j = 0; j < quickSlotCount; ++j) bound = bound || quickKeyCodes.at(j) == code;
-            if (!bound) quickKeyCodes.at(k) = code;
+            std::size_t holder = quickSlotCount;
+            for (std::size_t j = 0; j < quickSlotCount && holder == quickSlotCount; ++j)
+                if (quickKeyCodes.at(j) == code) holder = j;
+            if (holder == quickSlotCount) quickKeyCodes.at(k) = code;
+            tell(baseName, "QuickKeys", key, value, k,
+                 holder == quickSlotCount ? SettingsValueEffect::Bound : SettingsValueEffect::AlreadyBound, code,
+                 holder == quickSlotCount ? k : holder);
         }
     }
 }

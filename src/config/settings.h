@@ -1,7 +1,9 @@
 // The player's settings: which extra slots are shown and which keys use them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace Velloquin {
@@ -11,6 +13,32 @@ extern const std::string settingsFolder;  // ".\Data\QVEX\Plugins\"
 // Resets and refills quickKeyVisible and quickKeyCodes from Velloquin.ini,
 // then VelloquinCustom.ini.
 void LoadSettings();
+
+// What the load did with one non-empty value it read. The observer is called
+// right after the value took effect (or was refused), so the arrays show the
+// state at that moment; the settings doctor uses it to explain a player's files.
+struct SettingsValueEffect {
+    enum Kind {
+        Shown,           // visibility value "1"
+        Hidden,          // any other visibility value
+        Bound,           // the code is now the slot's key
+        Unreadable,      // no hexadecimal digit, or more than 32 bits
+        Zero,            // 0 never binds and never unbinds
+        AlreadyBound,    // another slot (or this one) already has the code
+    };
+    const char* baseName;  // "Velloquin" or "VelloquinCustom"
+    const char* section;   // "Visibility" or "QuickKeys"
+    std::string key;       // e.g. "iQuickKey12"
+    std::string value;     // as the profile reader gave it
+    std::size_t slot;      // index 0 to 11
+    Kind kind;
+    std::uint32_t code;    // the code read (Bound, AlreadyBound, Zero)
+    std::size_t holder;    // AlreadyBound: the index of the slot that has the code
+};
+using SettingsObserver = std::function<void(const SettingsValueEffect&)>;
+
+// LoadSettings, telling observer (when set) about every non-empty value.
+void LoadSettings(const SettingsObserver& observer);
 
 // One value of settingsFolder + baseName + ".ini"; empty when the file is missing.
 std::string ReadIniValue(const std::string& baseName, const std::string& section, const std::string& key,
