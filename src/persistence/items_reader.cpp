@@ -17,23 +17,14 @@ std::string OpenErrorText(const std::string& path, int code) {
     return path + " couldn't be opened, error code: " + std::to_string(code);
 }
 
-// Tries one line against every slot key. The line's item is the text between
-// its last two bars, its data file the text after the last bar.
+// Tries one line against every slot key.
 void ApplyLine(const std::string& line) {
-    const std::size_t lastBar = line.rfind('|');
-    const std::size_t prevBar = lastBar == std::string::npos || lastBar == 0 ? std::string::npos
-                                                                              : line.rfind('|', lastBar - 1);
-    const std::string local =
-        prevBar == std::string::npos ? std::string() : line.substr(prevBar + 1, lastBar - prevBar - 1);
-    const std::string file = lastBar == std::string::npos ? std::string() : line.substr(lastBar + 1);
-
+    const QuickItemLine parsed = ParseQuickItemLine(line);
     for (std::size_t j = 0; j < quickSlotCount; ++j) {
         const int quickKey = firstQuickKey + static_cast<int>(j);
-        const std::string key = "QuickKey" + std::to_string(quickKey) + " |";
-        if (line.find(key) == std::string::npos) continue;
-        if (line.find(key + "|None") != std::string::npos) continue;  // explicitly empty
-        if (local.empty() || file.empty()) continue;
-        Game::Form* form = ResolveFormLocator(local, file);
+        if (!parsed.namesSlot.at(j) || parsed.marksEmpty.at(j)) continue;
+        if (parsed.localId.empty() || parsed.dataFile.empty()) continue;
+        Game::Form* form = ResolveFormLocator(parsed.localId, parsed.dataFile);
         if (!form) continue;  // the item or its data file is not in this game
         if (!VerifyQuickItem(form, quickKey)) continue;
         quickItems.at(j) = form;
@@ -48,6 +39,23 @@ void ApplyLine(const std::string& line) {
 }
 
 }  // namespace
+
+// The line's item is the text between its last two bars, its data file the
+// text after the last bar; a key may stand anywhere in the line.
+QuickItemLine ParseQuickItemLine(const std::string& line) {
+    QuickItemLine parsed;
+    const std::size_t lastBar = line.rfind('|');
+    const std::size_t prevBar = lastBar == std::string::npos || lastBar == 0 ? std::string::npos
+                                                                              : line.rfind('|', lastBar - 1);
+    if (prevBar != std::string::npos) parsed.localId = line.substr(prevBar + 1, lastBar - prevBar - 1);
+    if (lastBar != std::string::npos) parsed.dataFile = line.substr(lastBar + 1);
+    for (std::size_t j = 0; j < quickSlotCount; ++j) {
+        const std::string key = "QuickKey" + std::to_string(firstQuickKey + static_cast<int>(j)) + " |";
+        parsed.namesSlot.at(j) = line.find(key) != std::string::npos;
+        parsed.marksEmpty.at(j) = parsed.namesSlot.at(j) && line.find(key + "|None") != std::string::npos;
+    }
+    return parsed;
+}
 
 void ReloadFavoriteItems() {
     quickItems.fill(nullptr);
