@@ -464,6 +464,16 @@ void MakeFavoritesMovie(Menu* menu, const FavoritesMovieOptions& options) {
             element[path.substr(prefix.size())] = AsText(FromVariable(variable));
         }
         m.arrays[prefix + "FavoritesInfoA"].push_back(std::move(element));
+        // The movie starts every entry from blank values: an entry shows only what was pushed for it.
+        for (auto& [path, variable] : m.variables) {
+            if (path.rfind(prefix + "ConstructItem", 0) != 0) continue;
+            variable.boolean = false;
+            variable.intValue = 0;
+            variable.uintValue = 0;
+            variable.number = 0.0;
+            variable.text.clear();
+            variable.wide.clear();
+        }
         return true;
     };
 }

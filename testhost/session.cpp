@@ -1,0 +1,340 @@
+#include "session.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <istream>
+#include <map>
+#include <ostream>
+#include <sstream>
+#include <vector>
+
+#include "datafiles.h"
+#include "equipment.h"
+#include "forms.h"
+#include "game_folder.h"
+#include "game_runtime.h"
+#include "host.h"
+#include "menus.h"
+#include "player.h"
+#include "recorder.h"
+
+namespace TestHost {
+
+namespace {
+
+constexpr int frameMs = 10;
+
+struct Session {
+    std::ostream& out;
+    std::string scriptName;
+    int lineNumber = 0;
+    std::vector<LoadOrderFile> order;
+    std::vector<ContentForm> content;
+    // Inventory and powers by data file and local id, given again after every load.
+    struct Carried {
+        std::string file;
+        std::uint32_t localId;
+        std::uint32_t count;
+        bool power;
+    };
+    std::vector<Carried> carried;
+    std::map<std::string, Form*> keywords;  // editor id -> keyword
+    std::vector<std::pair<std::pair<std::string, std::uint32_t>, std::string>> tags;  // form -> keyword editor id
+    struct FormRef {
+        std::string file;
+        std::uint32_t localId;
+    };
+    struct Damage {
+        FormRef form, type;
+        float value;
+    };
+    std::vector<Damage> damages;
+    std::vector<std::pair<FormRef, FormRef>> ammunition;  // weapon -> ammunition
+    std::size_t printed = 0;
+    std::size_t boxesPrinted = 0;
+    std::size_t tilesPrinted = 0;
+    bool verbose = false;
+
+    explicit Session(std::ostream& o, std::string name) : out(o), scriptName(std::move(name)) {}
+
+    [[noreturn]] void Fail(const std::string& message) {
+        out << scriptName << ":" << lineNumber << ": " << message << "\n";
+        out.flush();
+        std::exit(2);
+    }
+
+    static std::uint32_t Number(const std::string& text) { return static_cast<std::uint32_t>(std::stoul(text, nullptr, 0)); }
+
+    std::uint8_t Type(const std::string& word) {
+        static const std::map<std::string, std::uint8_t> types = {{"weapon", typeWeapon},
+                                                                  {"equipment", typeEquipment},
+                                                                  {"consumable", typeConsumable},
+                                                                  {"power", typePower},
+                                                                  {"ammunition", 42},
+                                                                  {"damagetype", 1}};
+        auto found = types.find(word);
+        return found != types.end() ? found->second : static_cast<std::uint8_t>(Number(word));
+    }
+
+    Form* Loaded(const std::string& file, const std::string& localId) {
+        Form* form = LoadedForm(file, Number(localId));
+        if (!form) Fail("no loaded form " + localId + " in " + file);
+        return form;
+    }
+
+    static std::string Quote(const std::string& text) { return "\"" + text + "\""; }
+
+    // The game-visible effects recorded since the last step, in words.
+    void PrintNewRecords() {
+        const auto& records = Records();
+        for (; printed < records.size(); ++printed) {
+            const std::string& line = records[printed];
+            if (line.rfind("movie invoke root1.Menu_mc.ConstructItem", 0) == 0) {
+                PrintLastTile();
+            } else if (line.rfind("equip ", 0) == 0 || line.rfind("power follow-up", 0) == 0 ||
+                       line.rfind("menu message", 0) == 0 || line.rfind("sink registered", 0) == 0 ||
+                       line.rfind("process ended", 0) == 0 || line.rfind("message box", 0) == 0 ||
+                       line.find("unexpected") != std::string::npos || verbose) {
+                out << "  game: " << line << "\n";
+                if (line.rfind("message box", 0) == 0 && boxesPrinted < Boxes().size()) PrintBox(Boxes()[boxesPrinted++]);
+            }
+        }
+        out.flush();
+    }
+
+    void PrintBox(const Box& box) {
+        std::istringstream text(box.text);
+        for (std::string line; std::getline(text, line);) out << "  box | " << line << "\n";
+    }
+
+    void PrintLastTile() {
+        Menu* menu = FindOpenMenu("FavoritesMenu");
+        Movie* movie = menu ? MovieOf(menu) : nullptr;
+        if (!movie) return;
+        const auto& tiles = movie->arrays["root1.Menu_mc.FavoritesInfoA"];
+        if (tilesPrinted >= tiles.size()) return;
+        const std::size_t index = tilesPrinted++;
+        const MovieElement& tile = tiles[index];
+        auto value = [&](const char* field) {
+            auto found = tile.find(std::string("ConstructItem") + field);
+            return found == tile.end() ? std::string() : found->second;
+        };
+        out << "  game: tile " << index << ":";
+        if (index >= 12) {
+            out << " (padding)\n";
+            return;
+        }
+        if (value("Name").empty() && value("IconName").empty()) {
+            out << " (empty) visible " << value("Visible") << "\n";
+            return;
+        }
+        out << " " << Quote(value("Name")) << " count " << value("Count");
+        if (!value("AmmoName").empty()) out << ", ammo " << Quote(value("AmmoName")) << " x" << value("AmmoCount");
+        for (const char* damage : {"DamagePhysical", "DamageEM", "DamageEnergy"})
+            if (!value(damage).empty() && value(damage) != "0") out << ", " << damage + 6 << " " << value(damage);
+        if (value("IconName").empty())
+            out << ", no icon";
+        else
+            out << ", icon " << value("IconDirectoryName") << "/" << value("IconName");
+        if (!value("QuickKeyName").empty()) out << ", key " << Quote(value("QuickKeyName"));
+        if (value("IsPower") == "true") out << ", power";
+        if (value("IsEquipped") == "true") out << ", equipped";
+        out << "\n";
+    }
+
+    void Frames(int milliseconds) {
+        for (int elapsed = 0; elapsed < milliseconds; elapsed += frameMs) {
+            RunFrame();
+            PrintNewRecords();
+            Advance(frameMs);
+        }
+    }
+
+    void LoadTheGame() {
+        LoadGame(order, content);
+        for (const auto& [key, keywordId] : tags) {
+            Form* form = LoadedForm(key.first, key.second);
+            auto keyword = keywords.find(keywordId);
+            if (form && keyword != keywords.end()) AddKeyword(form, keyword->second);
+        }
+        std::map<Form*, std::vector<std::pair<Form*, float>>> damageLists;
+        for (const Damage& damage : damages) {
+            Form* form = LoadedForm(damage.form.file, damage.form.localId);
+            Form* type = LoadedForm(damage.type.file, damage.type.localId);
+            if (form && type) damageLists[form].push_back({type, damage.value});
+        }
+        for (auto& [form, pairs] : damageLists) SetDamage(form, pairs);
+        for (const auto& [weapon, ammo] : ammunition) {
+            Form* weaponForm = LoadedForm(weapon.file, weapon.localId);
+            if (weaponForm) SetAmmunition(weaponForm, LoadedForm(ammo.file, ammo.localId));
+        }
+        for (const Carried& item : carried) {
+            Form* form = LoadedForm(item.file, item.localId);
+            if (!form) continue;  // its data file is not loaded now
+            if (item.power) {
+                AddPowerToGame(form);
+                GivePower(form);
+            } else {
+                AddItem(form, item.count);
+            }
+        }
+        FireLoadGame();
+    }
+
+    void Step(const std::string& line, std::istream& in) {
+        std::istringstream words(line);
+        std::string command;
+        words >> command;
+        std::vector<std::string> args;
+        for (std::string word; words >> word;) args.push_back(word);
+        auto rest = [&](std::size_t from) {
+            std::string text;
+            for (std::size_t i = from; i < args.size(); ++i) text += (i > from ? " " : "") + args[i];
+            return text;
+        };
+        auto need = [&](std::size_t count) {
+            if (args.size() < count) Fail("'" + command + "' needs " + std::to_string(count) + " arguments");
+        };
+
+        if (command == "say") {
+            out << "\n# " << rest(0) << "\n";
+        } else if (command == "file") {
+            need(1);
+            std::string content, text;
+            while (std::getline(in, text)) {
+                ++lineNumber;
+                if (!text.empty() && text.back() == '\r') text.pop_back();
+                if (text == "end") break;
+                content += text + "\r\n";  // written as a Windows editor writes it
+            }
+            WriteGameFile(args[0], content);
+            out << "  host: wrote " << args[0] << "\n";
+        } else if (command == "folder") {
+            need(1);
+            WriteGameFile(args[0] + "\\.keep", "");
+            RemoveGameFile(args[0] + "\\.keep");
+            out << "  host: made folder " << args[0] << "\n";
+        } else if (command == "show-file") {
+            need(1);
+            if (!GameFileExists(args[0])) {
+                out << "  file " << args[0] << ": (none)\n";
+                return;
+            }
+            const std::string content = ReadGameFile(args[0]);
+            out << "  file " << args[0] << ": " << content.size() << " bytes\n";
+            std::istringstream lines(content);
+            for (std::string text; std::getline(lines, text);) {
+                const bool crlf = !text.empty() && text.back() == '\r';
+                if (crlf) text.pop_back();
+                out << "  | " << text << (crlf ? "  (CR LF)" : "") << "\n";
+            }
+        } else if (command == "datafile") {
+            need(2);
+            const FileKind kind = args[0] == "small" ? FileKind::Small : args[0] == "medium" ? FileKind::Medium : FileKind::Full;
+            order.push_back({args[1], kind});
+        } else if (command == "clear-load-order") {
+            order.clear();
+        } else if (command == "form") {
+            need(4);
+            content.push_back({args[0], Number(args[1]), Type(args[2]), {}, rest(3)});
+        } else if (command == "keyword") {
+            need(2);
+            keywords[args[0]] = MakeKeyword(0x7F0000 + static_cast<std::uint32_t>(keywords.size()), args[0], "", rest(1));
+            AddKeywordToGame(keywords[args[0]]);
+        } else if (command == "tag") {
+            need(3);
+            tags.push_back({{args[0], Number(args[1])}, args[2]});
+        } else if (command == "carry") {
+            need(2);
+            carried.push_back({args[0], Number(args[1]), args.size() > 2 ? Number(args[2]) : 1u, false});
+        } else if (command == "know-power") {
+            need(2);
+            carried.push_back({args[0], Number(args[1]), 0, true});
+        } else if (command == "damage") {
+            need(5);
+            damages.push_back({{args[0], Number(args[1])}, {args[2], Number(args[3])}, std::stof(args[4])});
+        } else if (command == "ammunition") {
+            need(4);
+            ammunition.push_back({{args[0], Number(args[1])}, {args[2], Number(args[3])}});
+        } else if (command == "load-plugin") {
+            LoadPlugin();
+            const bool loaded = CallPluginLoad();
+            out << "  loader: QVEXPlugin_Load answered " << (loaded ? "true" : "false") << "\n";
+            SendLoaderMessage(2);
+            PrintNewRecords();
+        } else if (command == "load-game") {
+            out << "  host: game loaded with " << order.size() << " data files\n";
+            LoadTheGame();
+            PrintNewRecords();
+        } else if (command == "menu") {
+            need(2);
+            if (args[0] == "open") {
+                Menu* menu = OpenMenu(args[1], true);
+                if (args[1] == "FavoritesMenu") {
+                    tilesPrinted = 0;
+                    FavoritesMovieOptions options;
+                    options.installFlag = !(args.size() > 2 && args[2] == "other-mod");
+                    MakeFavoritesMovie(menu, options);
+                }
+                out << "  host: " << args[1] << " opens\n";
+                if (Loader().menuCallback) Loader().menuCallback(menu);
+            } else {
+                SetMenuOpen(args[1], false);
+                out << "  host: " << args[1] << " closes\n";
+            }
+            PrintNewRecords();
+        } else if (command == "mode") {
+            need(1);
+            SetAssignmentMode(args[0] == "assign");
+        } else if (command == "assign") {
+            need(2);
+            SetItemBeingAssigned(Loaded(args[0], args[1]));
+        } else if (command == "click") {
+            need(1);
+            Menu* menu = FindOpenMenu("FavoritesMenu");
+            if (!menu) Fail("no favourites menu is open");
+            SelectQuickKey(menu, static_cast<std::int32_t>(std::stol(args[0])));
+            out << "  player: chooses quick key " << args[0] << "\n";
+        } else if (command == "key") {
+            need(2);
+            SetKeyDown(static_cast<int>(Number(args[1])), args[0] == "down");
+            out << "  player: key " << args[1] << " " << args[0] << "\n";
+        } else if (command == "wait") {
+            need(1);
+            Frames(static_cast<int>(Number(args[0])));
+        } else if (command == "answer") {
+            need(1);
+            QueueBoxAnswer(args[0] == "yes" ? 6 : args[0] == "no" ? 7 : 1);
+        } else if (command == "player-id") {
+            need(1);
+            SetPlayerId(Number(args[0]));
+        } else if (command == "verbose") {
+            verbose = !args.empty() && args[0] == "on";
+        } else {
+            Fail("unknown step '" + command + "'");
+        }
+    }
+};
+
+}  // namespace
+
+int RunSession(std::istream& in, std::ostream& out, const std::string& scriptName) {
+    GameFolder();  // the game's working folder becomes the current folder
+    ResetWorld();
+    SetNow(30'000'000'000);  // the game has been running for half a minute
+    Session session(out, scriptName);
+    for (std::string line; std::getline(in, line);) {
+        ++session.lineNumber;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const auto first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#') continue;
+        session.Step(line.substr(first), in);
+    }
+    session.PrintNewRecords();
+    out << "\n(end of session)\n";
+    out.flush();
+    UnloadPlugin();
+    return 0;
+}
+
+}  // namespace TestHost
