@@ -165,7 +165,7 @@ DWORD CopyAnswer(std::string_view text, LPSTR buffer, DWORD size, bool stripQuot
         text.remove_prefix(1);
     }
     std::size_t count = std::min<std::size_t>(text.size(), size - 1);
-    std::memcpy(buffer, text.data(), count);
+    if (count > 0) std::memcpy(buffer, text.data(), count);
     // The closing quote goes only when all of the rest fitted.
     if (quoted && size >= text.size() && count > 0) --count;
     buffer[count] = '\0';
