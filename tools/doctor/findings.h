@@ -1,0 +1,73 @@
+// What the doctor found, shared by its checks and its two report formats.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Velloquin::Doctor {
+
+// Where a setting came from; line 0 with a file means the file gave it but
+// the line could not be told, an empty file means the built-in default.
+struct Source {
+    std::string file;
+    int line = 0;
+};
+
+struct Warning {
+    std::string file;  // "Velloquin.ini", "VelloquinCustom.ini", "Velloquin\VelloquinItems_2A.txt", ...
+    int line = 0;      // 0 when the warning is about the whole file
+    std::string code;  // stable name for tools, e.g. "already-bound"
+    std::string text;  // the line as written (trimmed), if any
+    std::string message;
+};
+
+struct SlotState {
+    int quickKey = 0;
+    bool visible = true;
+    Source visibleFrom;
+    std::uint32_t code = 0;
+    std::string keyName;
+    Source codeFrom;
+    bool polled = false;  // a press of the key is noticed
+};
+
+struct ItemsLine {
+    int line = 0;
+    std::string text;
+    std::vector<int> quickKeys;  // the slots the line names
+    bool markedEmpty = false;    // "|None" after the key
+    std::string localId;
+    std::string dataFile;
+    std::string status;          // "item", "empty", "skipped", "replaced"
+};
+
+struct ItemsFile {
+    std::string name;
+    std::vector<ItemsLine> lines;
+};
+
+struct Findings {
+    std::string gameFolder;
+    bool folderEntered = false;
+    bool mainFile = false;
+    bool customFile = false;
+    bool pluginLibrary = false;
+    std::vector<SlotState> slots;
+    bool itemsFolder = false;
+    std::vector<ItemsFile> itemsFiles;
+    std::vector<Warning> warnings;
+    int exitCode = 0;
+};
+
+// Both run with the game folder as the current folder.
+void CheckSettings(Findings& findings);
+void CheckItemsFiles(Findings& findings);
+
+void WriteText(const Findings& findings, std::ostream& out);
+void WriteJson(const Findings& findings, std::ostream& out);
+
+// Upper-case hexadecimal without leading zeros, e.g. "10001".
+std::string Hex(std::uint32_t value);
+
+}  // namespace Velloquin::Doctor

@@ -1,0 +1,213 @@
+// The doctor's two reports: plain text for a player, JSON for tools.
+#include <ostream>
+
+#include "doctor/findings.h"
+
+namespace Velloquin::Doctor {
+
+namespace {
+
+std::string Padded(std::string text, std::size_t width) {
+    if (text.size() < width) text.append(width - text.size(), ' ');
+    return text;
+}
+
+std::string Where(const Source& source) {
+    if (source.file.empty()) return "default";
+    return source.file + (source.line > 0 ? " line " + std::to_string(source.line) : std::string());
+}
+
+// Breaks text at blanks into lines of at most width characters, each indented.
+std::string Wrapped(const std::string& text, const std::string& indent, std::size_t width) {
+    std::string out, line = indent;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find(' ', pos);
+        if (end == std::string::npos) end = text.size();
+        const std::string word = text.substr(pos, end - pos);
+        if (line.size() > indent.size() && line.size() + 1 + word.size() > width) {
+            out += line + "\n";
+            line = indent;
+        }
+        line += (line.size() > indent.size() ? " " : "") + word;
+        pos = end + 1;
+    }
+    return out + line + "\n";
+}
+
+std::string Plural(std::size_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+bool ValidUtf8(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const int extra = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : (lead & 0xF8) == 0xF0 ? 3 : -1;
+        if (extra < 0 || i + static_cast<std::size_t>(extra) >= text.size()) return false;
+        for (int k = 1; k <= extra; ++k)
+            if ((static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0xC0) != 0x80) return false;
+        i += static_cast<std::size_t>(extra) + 1;
+    }
+    return true;
+}
+
+// A JSON string; bytes of text that is not UTF-8 are taken as Latin-1.
+std::string Json(const std::string& text) {
+    static const char digits[] = "0123456789abcdef";
+    const bool utf8 = ValidUtf8(text);
+    std::string out = "\"";
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c < 0x20 || (c >= 0x80 && !utf8)) {
+            out += "\\u00";
+            out += digits[c >> 4];
+            out += digits[c & 15];
+        } else {
+            out += ch;
+        }
+    }
+    return out + "\"";
+}
+
+std::string Json(const Source& source) {
+    if (source.file.empty()) return "null";
+    return "{\"file\": " + Json(source.file) + ", \"line\": " + std::to_string(source.line) + "}";
+}
+
+std::string Json(bool value) { return value ? "true" : "false"; }
+
+const char* Status(int exitCode) { return exitCode == 0 ? "ok" : exitCode == 1 ? "warnings" : "no-settings"; }
+
+}  // namespace
+
+std::string Hex(std::uint32_t value) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    do {
+        text.insert(text.begin(), digits[value & 15]);
+        value >>= 4;
+    } while (value != 0);
+    return text;
+}
+
+void WriteText(const Findings& f, std::ostream& out) {
+    out << "Velloquin settings doctor\n";
+    out << "Game folder: " << f.gameFolder << "\n";
+    if (!f.folderEntered) {
+        out << "\nThis folder cannot be opened. Give the game folder (the one that holds Data) as the argument.\n";
+        return;
+    }
+    out << "Settings folder: Data\\QVEX\\Plugins\\\n";
+    out << "  Velloquin.ini        " << (f.mainFile ? "found, read first" : "not found") << "\n";
+    out << "  VelloquinCustom.ini  "
+        << (f.customFile ? "found, read second (its values win)" : "not found (it is optional)") << "\n";
+    if (!f.pluginLibrary) out << "  Velloquin.dll        not found: is this the game folder, and is the plug-in installed?\n";
+
+    if (!f.mainFile && !f.customFile) {
+        out << "\nThere is no settings file, so the plug-in shows every extra slot and binds no key to any of them.\n"
+               "Put the Velloquin.ini of the archive into Data\\QVEX\\Plugins\\, or run the doctor in the game folder\n"
+               "(or give the game folder as its argument).\n";
+    } else {
+        out << "\nExtra slots, as the plug-in will use them:\n";
+        out << "  Slot  Menu    " << Padded("Key", 33) << "Set by\n";
+        for (const SlotState& slot : f.slots) {
+            std::string key = "none";
+            if (slot.code != 0) {
+                key = "0x" + Hex(slot.code) + " " + (slot.keyName.empty() ? "(no name)" : slot.keyName);
+                if (!slot.polled) key += " - never works";
+            }
+            std::string from = "key: " + Where(slot.codeFrom) + "; " + (slot.visible ? "shown: " : "hidden: ") +
+                               Where(slot.visibleFrom);
+            out << "  " << Padded(std::to_string(slot.quickKey), 6) << Padded(slot.visible ? "shown" : "hidden", 8)
+                << Padded(key, 32) << " " << from << "\n";
+        }
+    }
+
+    out << "\nItems files (Data\\QVEX\\Plugins\\Velloquin\\):\n";
+    if (!f.itemsFolder) {
+        out << "  The folder does not exist yet: no character has saved extra slots.\n";
+    } else if (f.itemsFiles.empty()) {
+        out << "  none yet: no character has saved extra slots.\n";
+    }
+    for (const ItemsFile& file : f.itemsFiles) {
+        out << "  " << file.name << (file.lines.empty() ? " (empty: no saved slots)" : "") << "\n";
+        for (const ItemsLine& line : file.lines) {
+            std::string slots;
+            for (int key : line.quickKeys) slots += (slots.empty() ? "slot " : ", ") + std::to_string(key);
+            std::string what;
+            if (line.status == "empty") what = "empty (None)";
+            else if (line.status == "skipped") what = "skipped: " + line.text;
+            else what = "item " + line.localId + " from " + line.dataFile + (line.status == "replaced" ? " (overridden later)" : "");
+            out << "    line " << Padded(std::to_string(line.line), 4) << Padded(slots, 10) << what << "\n";
+        }
+    }
+    if (!f.itemsFiles.empty())
+        out << "  Whether each item still exists is known only in the game: an item whose data file is no\n"
+               "  longer loaded leaves its slot empty.\n";
+
+    if (!f.warnings.empty()) {
+        out << "\nWarnings:\n";
+        for (const Warning& w : f.warnings) {
+            out << "  " << w.file;
+            if (w.line > 0) out << " line " << w.line;
+            if (!w.text.empty()) out << ": " << w.text;
+            out << "\n" << Wrapped(w.message, "    ", 100);
+        }
+    }
+    out << "\n";
+    if (f.exitCode == 2) out << "No settings found.\n";
+    else if (f.warnings.empty()) out << "No problems found.\n";
+    else out << Plural(f.warnings.size(), "warning.", "warnings.") << "\n";
+}
+
+void WriteJson(const Findings& f, std::ostream& out) {
+    out << "{\n  \"gameFolder\": " << Json(f.gameFolder) << ",\n";
+    out << "  \"status\": " << Json(std::string(Status(f.exitCode))) << ",\n";
+    out << "  \"exitCode\": " << f.exitCode << ",\n";
+    out << "  \"settingsFiles\": {\"Velloquin.ini\": " << Json(f.mainFile)
+        << ", \"VelloquinCustom.ini\": " << Json(f.customFile) << "},\n";
+    out << "  \"pluginLibrary\": " << Json(f.pluginLibrary) << ",\n";
+    out << "  \"slots\": [";
+    for (std::size_t i = 0; i < f.slots.size(); ++i) {
+        const SlotState& s = f.slots[i];
+        out << (i ? ",\n" : "\n") << "    {\"quickKey\": " << s.quickKey << ", \"visible\": " << Json(s.visible)
+            << ", \"visibleFrom\": " << Json(s.visibleFrom) << ", \"keyCode\": " << s.code
+            << ", \"keyCodeHex\": " << Json(Hex(s.code)) << ", \"keyName\": " << Json(s.keyName)
+            << ", \"keyFrom\": " << Json(s.codeFrom) << ", \"keyWorks\": " << Json(s.polled) << "}";
+    }
+    out << (f.slots.empty() ? "],\n" : "\n  ],\n");
+    out << "  \"itemsFolder\": " << Json(f.itemsFolder) << ",\n";
+    out << "  \"itemsFiles\": [";
+    for (std::size_t i = 0; i < f.itemsFiles.size(); ++i) {
+        const ItemsFile& file = f.itemsFiles[i];
+        out << (i ? ",\n" : "\n") << "    {\"file\": " << Json(file.name) << ", \"lines\": [";
+        for (std::size_t j = 0; j < file.lines.size(); ++j) {
+            const ItemsLine& line = file.lines[j];
+            out << (j ? ",\n" : "\n") << "      {\"line\": " << line.line << ", \"quickKeys\": [";
+            for (std::size_t k = 0; k < line.quickKeys.size(); ++k) out << (k ? ", " : "") << line.quickKeys[k];
+            out << "], \"localId\": " << Json(line.localId) << ", \"dataFile\": " << Json(line.dataFile)
+                << ", \"status\": " << Json(line.status) << ", \"text\": " << Json(line.text) << "}";
+        }
+        out << (file.lines.empty() ? "]}" : "\n    ]}");
+    }
+    out << (f.itemsFiles.empty() ? "],\n" : "\n  ],\n");
+    out << "  \"warnings\": [";
+    for (std::size_t i = 0; i < f.warnings.size(); ++i) {
+        const Warning& w = f.warnings[i];
+        out << (i ? ",\n" : "\n") << "    {\"file\": " << Json(w.file) << ", \"line\": " << w.line
+            << ", \"code\": " << Json(w.code) << ", \"text\": " << Json(w.text) << ", \"message\": " << Json(w.message)
+            << "}";
+    }
+    out << (f.warnings.empty() ? "]\n" : "\n  ]\n") << "}\n";
+}
+
+}  // namespace Velloquin::Doctor
