@@ -37,8 +37,9 @@ private:
 
 }  // namespace
 
-int RunDoctor(const std::string& gameFolder, bool json, std::ostream& out) {
-    using namespace Doctor;
+namespace Doctor {
+
+Findings Examine(const std::string& gameFolder) {
     Findings findings;
     {
         const CurrentFolder restore;
@@ -65,7 +66,14 @@ int RunDoctor(const std::string& gameFolder, bool json, std::ostream& out) {
     });
     if (!findings.folderEntered || (!findings.mainFile && !findings.customFile)) findings.exitCode = 2;
     else findings.exitCode = findings.warnings.empty() ? 0 : 1;
+    return findings;
+}
 
+}  // namespace Doctor
+
+int RunDoctor(const std::string& gameFolder, bool json, std::ostream& out) {
+    using namespace Doctor;
+    const Findings findings = Examine(gameFolder);
     if (json) WriteJson(findings, out);
     else WriteText(findings, out);
     return findings.exitCode;

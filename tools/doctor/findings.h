@@ -60,6 +60,10 @@ struct Findings {
     int exitCode = 0;
 };
 
+// Enters gameFolder (empty: the current folder), runs the checks, comes back
+// and sets exitCode. The plug-in's slot arrays are left as they were.
+Findings Examine(const std::string& gameFolder);
+
 // Both run with the game folder as the current folder.
 void CheckSettings(Findings& findings);
 void CheckItemsFiles(Findings& findings);

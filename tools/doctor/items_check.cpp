@@ -93,7 +93,7 @@ void CheckFile(Findings& findings, const std::string& name) {
             line.status = "skipped";
             warn(parsed.localId.empty() ? "items-no-id" : "items-no-file",
                  std::string("this line has no ") + (parsed.localId.empty() ? "item id" : "data file name") +
-                     ", so the plug-in skips it (a line reads QuickKey12 |01A2B3|Halvorine.esm).");
+                     ", so the plug-in skips it. A slot's line reads like \"QuickKey12 |01A2B3|Halvorine.esm\".");
         } else {
             line.status = "item";
             if (line.quickKeys.size() > 1)

@@ -147,7 +147,7 @@ void WriteText(const Findings& f, std::ostream& out) {
             if (line.status == "empty") what = "empty (None)";
             else if (line.status == "skipped") what = "skipped: " + line.text;
             else what = "item " + line.localId + " from " + line.dataFile + (line.status == "replaced" ? " (overridden later)" : "");
-            out << "    line " << Padded(std::to_string(line.line), 4) << Padded(slots, 10) << what << "\n";
+            out << "    line " << Padded(std::to_string(line.line), 4) << Padded(slots, 14) << " " << what << "\n";
         }
     }
     if (!f.itemsFiles.empty())

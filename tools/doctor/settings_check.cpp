@@ -203,7 +203,7 @@ void CheckLines(Findings& findings, const SettingsFile& file) {
             Warn(findings, file.name, line.number, line.text, "duplicate-section",
                  "[" + line.name + "] already started on line " + std::to_string(first->second) +
                      "; only the first section of a name is read, so the " + count +
-                     " under this one " + (settings == 1 ? "is" : "are") + " not. Move them into the first one.");
+                     " under this one " + (settings == 1 ? "is not. Move it" : "are not. Move them") + " into the first one.");
         }
     }
 
