@@ -11,7 +11,6 @@
 #include "items/form_text.h"
 #include "persistence/form_identity.h"
 #include "platform/paths.h"
-#include "platform/win32.h"
 #include "plugin/error_report.h"
 #include "plugin/game.h"
 #include "plugin/state.h"
@@ -110,10 +109,6 @@ void FlushQuickItemsToFile() {
     const std::string name = GetPlayerID(false);
     const std::string path = pluginFolder + name;
     const std::string temporaryPath = path + ".tmp";
-    const auto reportOpenFailure = [&] {
-        ReportError("Velloquin::FlushQuickItemsToFile", 467, OpenErrorText(path, 1));
-        ReportError("Velloquin::FlushQuickItemsToFile", 472, OpenErrorText(path, 1));
-    };
 
     std::ofstream out(NativePath(temporaryPath), std::ios::out | std::ios::binary | std::ios::trunc);
     bool failed = false;
@@ -146,10 +141,11 @@ void FlushQuickItemsToFile() {
         RemoveQuietly(temporaryPath);
         return;
     }
-    if (!MoveFileExA(temporaryPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!ReplaceFileInOneStep(temporaryPath, path)) {
         // The items file itself cannot be written (read-only, a folder, in use): as when it cannot be opened.
         RemoveQuietly(temporaryPath);
-        reportOpenFailure();
+        ReportError("Velloquin::FlushQuickItemsToFile", 467, OpenErrorText(path, 1));
+        ReportError("Velloquin::FlushQuickItemsToFile", 472, OpenErrorText(path, 1));
     }
 }
 

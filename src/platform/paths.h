@@ -9,4 +9,10 @@ namespace Velloquin {
 
 std::string NativePath(const std::string& path);
 
+// Puts the file `source` in the place of `target` in one step (both Windows
+// paths, in one folder): at any moment `target` is the old file or the new one.
+// A target that is read-only or a folder is refused, on every platform and
+// under every Windows emulation alike. False when nothing was replaced.
+bool ReplaceFileInOneStep(const std::string& source, const std::string& target);
+
 }  // namespace Velloquin

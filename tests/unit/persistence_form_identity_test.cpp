@@ -175,8 +175,11 @@ TEST_F(FormIdentityTest, DefiningFileWhateverItsPlaceInTheList) {
                                                    TestHost::LoadedFile("Middle.esm")};
     TestHost::Form* form = TestHost::LoadedForm("Armory.esp", 0x800);
     for (std::size_t place = 0; place <= overriders.size(); ++place) {
-        std::vector<TestHost::DataFile*> list = overriders;
-        list.insert(list.begin() + static_cast<std::ptrdiff_t>(place), introducing);
+        std::vector<TestHost::DataFile*> list;
+        for (std::size_t i = 0; i <= overriders.size(); ++i) {
+            if (i == place) list.push_back(introducing);
+            if (i < overriders.size()) list.push_back(overriders[i]);
+        }
         list.push_back(introducing);  // a file named twice counts once
         TestHost::SetFormFileList(form, TestHost::AddFormFileList(list));
         EXPECT_EQ(FindDefiningFile(AsGame(form)), AsGame(introducing)) << place;

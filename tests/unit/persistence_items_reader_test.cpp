@@ -224,8 +224,10 @@ TEST_F(ItemsReaderTest, RoundTripAcrossLoadOrders) {
 
     ReloadFavoriteItems();
     EXPECT_EQ(SlotOrigins(), saved);
-    for (std::size_t i = 0; i < quickSlotCount; ++i)
-        if (quickItems[i]) EXPECT_EQ(TestHost::FindForm(AsHost(quickItems[i])->formId), AsHost(quickItems[i])) << i;
+    for (std::size_t i = 0; i < quickSlotCount; ++i) {
+        if (!quickItems[i]) continue;
+        EXPECT_EQ(TestHost::FindForm(AsHost(quickItems[i])->formId), AsHost(quickItems[i])) << i;
+    }
     EXPECT_TRUE(TestHost::Boxes().empty());
 
     // Written again under the new order, read again after yet another order.

@@ -18,6 +18,10 @@ std::string NativePath(const std::string& path) {
     return native;
 }
 
+bool ReplaceFileInOneStep(const std::string& source, const std::string& target) {
+    return MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 }  // namespace Velloquin
 
 namespace {
