@@ -1,6 +1,7 @@
 #include "game_runtime.h"
 
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <set>
@@ -37,8 +38,11 @@ struct ModeContext {
     std::uint64_t unused[4];
 };
 
+// Host strings come from a fixed pool, as the game's string pool hands them
+// out: making one does not touch the heap.
 struct PooledHostString {
-    std::string text;
+    char text[128];
+    PooledHostString* next;
 };
 
 struct RuntimeWorld {
@@ -50,6 +54,9 @@ struct RuntimeWorld {
     std::atomic<bool> assignmentMode{false};
     bool closeOnRequest = true;
     std::vector<std::string> closeRequests;
+    PooledHostString stringPool[256] = {};
+    PooledHostString* freeStrings = nullptr;
+    std::mutex stringMutex;
     std::atomic<int> liveStrings{0};
     std::atomic<int> stringsMade{0};
     std::uint64_t fallbackInterfaceManager[32] = {};
@@ -79,24 +86,42 @@ void* HostRegisterEventSink(EventSource* source, void* sink) {
 void* HostGetMenuModeContext() { return World().assignmentMode ? &World().modeContext : nullptr; }
 
 void* HostStringMake(void** handle, const char* text, std::uint32_t) {
-    *handle = new PooledHostString{text ? text : ""};
-    ++World().liveStrings;
-    ++World().stringsMade;
+    auto& world = World();
+    PooledHostString* entry;
+    {
+        std::lock_guard lock(world.stringMutex);
+        if (!world.freeStrings) {
+            for (auto& slot : world.stringPool) {
+                slot.next = world.freeStrings;
+                world.freeStrings = &slot;
+            }
+        }
+        entry = world.freeStrings;
+        world.freeStrings = entry->next;
+    }
+    std::snprintf(entry->text, sizeof entry->text, "%s", text ? text : "");
+    *handle = entry;
+    ++world.liveStrings;
+    ++world.stringsMade;
     return handle;
 }
 
 void HostStringRelease(void** handle) {
     if (!*handle) return;
-    delete static_cast<PooledHostString*>(*handle);
+    auto& world = World();
+    auto* entry = static_cast<PooledHostString*>(*handle);
     *handle = nullptr;
-    --World().liveStrings;
+    --world.liveStrings;
+    std::lock_guard lock(world.stringMutex);
+    entry->next = world.freeStrings;
+    world.freeStrings = entry;
 }
 
-std::string TextOf(void** handle) {
-    return handle && *handle ? static_cast<PooledHostString*>(*handle)->text : std::string();
+const char* TextOf(void** handle) {
+    return handle && *handle ? static_cast<PooledHostString*>(*handle)->text : "";
 }
 
-std::uint8_t HostIsMenuOpen(void*, void** name) { return MenuOpen(TextOf(name)) ? 1 : 0; }
+std::uint8_t HostIsMenuOpen(void*, void** name) { return FindOpenMenuByText(TextOf(name)) ? 1 : 0; }
 
 void HostPostMenuMessage(void* queue, void** name, std::uint32_t kind) {
     auto& world = World();
@@ -139,6 +164,19 @@ const bool registered =
     RegisterDefaultFunction(GI::IsMenuOpen, &HostIsMenuOpen) &&
     RegisterDefaultFunction(GI::PostMenuMessage, &HostPostMenuMessage) && RegisterResetHook(&ResetRuntime);
 
+}  // namespace
+
+Menu* FindOpenMenuByText(const char* name) {
+    UiManager& ui = Ui();
+    for (std::uint32_t i = 0; i < ui.openCount; ++i) {
+        Menu* menu = ui.openMenus[i];
+        if (menu && !menu->nullName && menu->name == name) return menu;
+    }
+    return nullptr;
+}
+
+namespace {
+
 template <class Event>
 void Fire(EventKind kind, const Event& event, void* source) {
     std::vector<Registration> sinks;
@@ -174,14 +212,7 @@ void SetHostReady(bool ready) { SetGameData<std::uint8_t>(GI::hostReadyFlag, rea
 void SetHostBlocked(bool blocked) { SetGameData<std::uint8_t>(GI::hostBlockFlag, blocked ? 1 : 0); }
 
 // The interface manager's open-menu list is the one truth about open menus.
-Menu* FindOpenMenu(const std::string& name) {
-    UiManager& ui = Ui();
-    for (std::uint32_t i = 0; i < ui.openCount; ++i) {
-        Menu* menu = ui.openMenus[i];
-        if (menu && !menu->nullName && menu->name == name) return menu;
-    }
-    return nullptr;
-}
+Menu* FindOpenMenu(const std::string& name) { return FindOpenMenuByText(name.c_str()); }
 
 void SetMenuOpen(const std::string& name, bool open) {
     if (open) {

@@ -32,6 +32,7 @@ struct Menu;
 void SetMenuOpen(const std::string& name, bool open);
 bool MenuOpen(const std::string& name);
 Menu* FindOpenMenu(const std::string& name);
+Menu* FindOpenMenuByText(const char* name);
 // Opens a menu with a movie view and tells the loader, which calls the
 // plug-in's menu callback with it, as the game does.
 Menu* ShowMenu(const std::string& name);

@@ -2,6 +2,8 @@
 // loader, the hook site routine, and loading the plug-in.
 #include "host.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,7 +21,9 @@ namespace GI = Velloquin::GameIndex;
 namespace {
 
 std::mutex hostMutex;
-std::int64_t clockNow = 0;
+std::atomic<std::int64_t> clockNow{0};
+std::atomic<bool> realClock{false};
+std::atomic<bool> recordKeyQueries{true};
 std::map<int, bool> keysDown;
 std::vector<int> keyQueries;
 std::deque<int> boxAnswers;
@@ -146,7 +150,11 @@ std::vector<unsigned char> CalleeCode() {
 }
 
 std::int64_t HostNow() {
-    std::lock_guard lock(hostMutex);
+    if (realClock) {
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
     return clockNow;
 }
 
@@ -157,7 +165,7 @@ namespace Seam {
 
 short GetKeyState(int virtualKey) {
     std::lock_guard lock(hostMutex);
-    keyQueries.push_back(virtualKey);
+    if (recordKeyQueries) keyQueries.push_back(virtualKey);
     auto found = keysDown.find(virtualKey);
     return found != keysDown.end() && found->second ? static_cast<short>(0xFF80) : 0;
 }
@@ -222,14 +230,10 @@ void RunHookedCall() {
 
 // ---- clock, keys, boxes
 std::int64_t Now() { return HostNow(); }
-void SetNow(std::int64_t nanoseconds) {
-    std::lock_guard lock(hostMutex);
-    clockNow = nanoseconds;
-}
-void Advance(std::int64_t milliseconds) {
-    std::lock_guard lock(hostMutex);
-    clockNow += milliseconds * 1'000'000;
-}
+void SetNow(std::int64_t nanoseconds) { clockNow = nanoseconds; }
+void Advance(std::int64_t milliseconds) { clockNow += milliseconds * 1'000'000; }
+void UseRealClock(bool on) { realClock = on; }
+void RecordKeyStateQueries(bool on) { recordKeyQueries = on; }
 
 void SetKeyDown(int virtualKey, bool down) {
     std::lock_guard lock(hostMutex);
@@ -329,6 +333,8 @@ void ResetWorld() {
     {
         std::lock_guard lock(hostMutex);
         clockNow = 0;
+        realClock = false;
+        recordKeyQueries = true;
         keysDown.clear();
         keyQueries.clear();
         boxAnswers.clear();

@@ -14,6 +14,8 @@ namespace TestHost {
 std::int64_t Now();
 void SetNow(std::int64_t nanoseconds);
 void Advance(std::int64_t milliseconds);
+// The machine's steady clock instead of the host's (for benchmarks).
+void UseRealClock(bool on);
 
 // ---- Keys: GetKeyState answers negative for keys held down
 void SetKeyDown(int virtualKey, bool down);
@@ -21,6 +23,7 @@ void ReleaseAllKeys();
 // Every GetKeyState call, in order.
 const std::vector<int>& KeyStateQueries();
 void ClearKeyStateQueries();
+void RecordKeyStateQueries(bool on);
 
 // ---- Message boxes
 struct Box {

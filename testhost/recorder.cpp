@@ -9,10 +9,12 @@ namespace {
 std::mutex recordsMutex;
 std::vector<std::string> records;
 bool echo = false;
+bool paused = false;
 }  // namespace
 
 void Record(std::string line) {
     std::lock_guard lock(recordsMutex);
+    if (paused) return;
     if (echo) {
         std::printf("  game: %s\n", line.c_str());
         std::fflush(stdout);
@@ -36,5 +38,10 @@ std::vector<std::string> RecordsStartingWith(const std::string& prefix) {
 }
 
 void EchoRecords(bool on) { echo = on; }
+
+void PauseRecords(bool on) {
+    std::lock_guard lock(recordsMutex);
+    paused = on;
+}
 
 }  // namespace TestHost

@@ -16,4 +16,7 @@ std::vector<std::string> RecordsStartingWith(const std::string& prefix);
 // When set, every recorded line is also printed at once (the session transcript).
 void EchoRecords(bool on);
 
+// While paused nothing is recorded (benchmarks: the records would grow without end).
+void PauseRecords(bool on);
+
 }  // namespace TestHost

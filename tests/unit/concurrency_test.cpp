@@ -1,0 +1,100 @@
+// The game calls the plug-in from several threads at once: menu openings on
+// the loader's thread, player updates and the hooked call on game threads,
+// resets on another. Run under ThreadSanitizer this must stay silent.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "forms.h"
+#include "game_runtime.h"
+#include "host.h"
+#include "menu/runtime.h"
+#include "menus.h"
+#include "player.h"
+#include "plugin/exports.h"
+#include "support/plugin_state.h"
+
+using namespace TestHost;
+namespace V = Velloquin;
+
+namespace {
+
+struct FakeMenu {
+    void* const* table;
+    const char* name;
+};
+const char* MenuNameSlot(const FakeMenu* menu) { return menu->name; }
+void* const* MenuTable() {
+    static void* table[4] = {nullptr, nullptr, nullptr, reinterpret_cast<void*>(&MenuNameSlot)};
+    return table;
+}
+
+}  // namespace
+
+TEST(Concurrency, MenuCallbacksSinksTheHookAndResetsRunTogether) {
+    ResetWorld();
+    ResetPluginState();
+    SetNow(20'000'000'000);
+    AddKeywordToGame(MakeKeyword(0x900, "ui_icon_rifle", "", "Rifle"));
+    Form* rifle = MakeForm(0x1001, typeWeapon, "Rifle");
+    AddItem(rifle);
+    V::quickItems[0] = reinterpret_cast<V::Game::Form*>(rifle);
+    V::quickKeyCodes[0] = 0x70;
+    SetKeyDown(0x70, true);
+    Menu* favorites = OpenMenu("FavoritesMenu");
+    MakeFavoritesMovie(favorites);
+    SetMenuOpen("InventoryMenu", true);
+    LoaderMessage ready{nullptr, 2};
+    V::OnLoaderMessage(&ready);
+
+    std::atomic<bool> stop{false};
+    std::atomic<long> passes{0};
+    std::vector<std::thread> threads;
+    threads.emplace_back([&] {  // the game's clock
+        while (!stop) {
+            Advance(1);
+            std::this_thread::yield();
+        }
+    });
+    threads.emplace_back([&] {  // the loader's thread: menus open
+        FakeMenu names[] = {{MenuTable(), "InventoryMenu"}, {MenuTable(), "PowersMenu"},
+                            {MenuTable(), "EndGameCreditsMenu"}};
+        while (!stop) {
+            V::OnMenuOpen(favorites);
+            for (FakeMenu& menu : names) V::OnMenuOpen(&menu);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    threads.emplace_back([&] {  // player updates
+        while (!stop) {
+            FirePlayerUpdate();
+            ++passes;
+        }
+    });
+    threads.emplace_back([&] {  // the hooked call in the item menus
+        while (!stop) {
+            V::RunUpdatePass(true);
+            ++passes;
+        }
+    });
+    threads.emplace_back([&] {  // game resets
+        while (!stop) {
+            FireGameReset(1);
+            V::reloadPending = 0;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    stop = true;
+    for (auto& thread : threads) thread.join();
+
+    EXPECT_GT(passes.load(), 100);
+    EXPECT_EQ(LiveHostStrings(), 0);
+    EXPECT_EQ(InventoryLockDepth(), 0);
+    EXPECT_TRUE(InventoryLockErrors().empty());
+    EXPECT_TRUE(V::stateMutex.try_lock());
+    V::stateMutex.unlock();
+}
