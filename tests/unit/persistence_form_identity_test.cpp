@@ -186,15 +186,23 @@ TEST_F(FormIdentityTest, DefiningFileWhateverItsPlaceInTheList) {
     }
 }
 
-// Memory below 1 TiB, where the host never keeps data files.
+// Memory below 1 TiB, where the host never keeps data files (one block for
+// the whole run; the addresses tried leave room for a sanitizer's shadow).
 void* LowMemory() {
-    void* hint = reinterpret_cast<void*>(0x300000000);
+    static void* block = [] {
+        for (std::uintptr_t hint : {0x40000000ull, 0x300000000ull, 0x20000000ull}) {
 #ifdef _WIN32
-    return VirtualAlloc(hint, 0x10000, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+            void* p = VirtualAlloc(reinterpret_cast<void*>(hint), 0x10000, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
 #else
-    void* p = mmap(hint, 0x10000, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
-    return p == MAP_FAILED ? nullptr : p;
+            void* p = mmap(reinterpret_cast<void*>(hint), 0x10000, PROT_READ | PROT_WRITE,
+                           MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
+            if (p == MAP_FAILED) p = nullptr;
 #endif
+            if (p) return p;
+        }
+        return static_cast<void*>(nullptr);
+    }();
+    return block;
 }
 
 TEST_F(FormIdentityTest, OnlyCountingDataFilesDefine) {
