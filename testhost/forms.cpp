@@ -153,6 +153,14 @@ void SetAmmunition(Form* weapon, Form* ammunition) {
 
 Form* FindForm(std::uint32_t formId) { return HostLookupFormByID(formId); }
 
+void SetFormId(Form* form, std::uint32_t formId) {
+    auto& byId = World().byId;
+    auto found = byId.find(form->formId);
+    if (found != byId.end() && found->second == form) byId.erase(found);
+    form->formId = formId;
+    if (formId) byId[formId] = form;
+}
+
 DataHandler& Data() {
     if (!World().handler) ResetForms();
     return *World().handler;

@@ -75,6 +75,9 @@ Form* MakeKeyword(std::uint32_t formId, const std::string& editorId, const std::
 void AddKeyword(Form* form, Form* keyword);
 void SetAmmunition(Form* weapon, Form* ammunition);  // null clears
 Form* FindForm(std::uint32_t formId);
+// Gives a form another runtime id (0: none), moving it in LookupFormByID, as a
+// new game load with another load order does.
+void SetFormId(Form* form, std::uint32_t formId);
 PooledString* MakePooledString(const std::string& text, bool indirect = false);
 
 // A loaded data file. Only files allocated above 1 TiB with the game's
