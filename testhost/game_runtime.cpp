@@ -38,13 +38,6 @@ struct ModeContext {
     std::uint64_t unused[4];
 };
 
-// Host strings come from a fixed pool, as the game's string pool hands them
-// out: making one does not touch the heap.
-struct PooledHostString {
-    char text[128];
-    PooledHostString* next;
-};
-
 struct RuntimeWorld {
     std::mutex mutex;
     std::vector<Registration> registrations;
@@ -54,9 +47,6 @@ struct RuntimeWorld {
     std::atomic<bool> assignmentMode{false};
     bool closeOnRequest = true;
     std::vector<std::string> closeRequests;
-    PooledHostString stringPool[256] = {};
-    PooledHostString* freeStrings = nullptr;
-    std::mutex stringMutex;
     std::atomic<int> liveStrings{0};
     std::atomic<int> stringsMade{0};
     std::uint64_t fallbackInterfaceManager[32] = {};
@@ -85,41 +75,22 @@ void* HostRegisterEventSink(EventSource* source, void* sink) {
 
 void* HostGetMenuModeContext() { return World().assignmentMode ? &World().modeContext : nullptr; }
 
+// A host string's handle is the text itself: the plug-in keeps the text alive
+// while the handle lives, and making one touches neither the heap nor a lock.
 void* HostStringMake(void** handle, const char* text, std::uint32_t) {
-    auto& world = World();
-    PooledHostString* entry;
-    {
-        std::lock_guard lock(world.stringMutex);
-        if (!world.freeStrings) {
-            for (auto& slot : world.stringPool) {
-                slot.next = world.freeStrings;
-                world.freeStrings = &slot;
-            }
-        }
-        entry = world.freeStrings;
-        world.freeStrings = entry->next;
-    }
-    std::snprintf(entry->text, sizeof entry->text, "%s", text ? text : "");
-    *handle = entry;
-    ++world.liveStrings;
-    ++world.stringsMade;
+    *handle = const_cast<char*>(text ? text : "");
+    ++World().liveStrings;
+    ++World().stringsMade;
     return handle;
 }
 
 void HostStringRelease(void** handle) {
     if (!*handle) return;
-    auto& world = World();
-    auto* entry = static_cast<PooledHostString*>(*handle);
     *handle = nullptr;
-    --world.liveStrings;
-    std::lock_guard lock(world.stringMutex);
-    entry->next = world.freeStrings;
-    world.freeStrings = entry;
+    --World().liveStrings;
 }
 
-const char* TextOf(void** handle) {
-    return handle && *handle ? static_cast<PooledHostString*>(*handle)->text : "";
-}
+const char* TextOf(void** handle) { return handle && *handle ? static_cast<const char*>(*handle) : ""; }
 
 std::uint8_t HostIsMenuOpen(void*, void** name) { return FindOpenMenuByText(TextOf(name)) ? 1 : 0; }
 

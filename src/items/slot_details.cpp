@@ -58,37 +58,26 @@ void ApplyDamage(Game::InventoryList* inventory, std::uint32_t position, std::ui
     }
 }
 
-// Fills name, count, damage and icon from the carried entry; false when the
-// player does not carry the slot's form.
-bool FillFromInventory(const Game::Form* slotForm, Game::Player* player, Game::InventoryList* inventory,
-                       SlotDetails& details) {
-    if (!inventory) return false;
-    const std::uint32_t wanted = Game::FormId(slotForm);
-    const std::uint32_t count = Game::InventoryCount(inventory);
-    for (std::uint32_t position = 0; position < count; ++position) {
-        const Game::InventoryEntry* entry = Game::InventoryEntryAt(inventory, position);
-        if (!entry) return false;
-        const Game::Form* form = Game::EntryForm(entry);
-        if (!form || Game::FormId(form) != wanted) continue;
-
-        const std::uint8_t type = Game::FormType(form);
-        if (IsEquippableType(type)) {
-            const std::uint32_t stacks = Game::EntryStackCount(entry);
-            for (std::uint32_t stack = 0; stack < stacks && details.name.empty(); ++stack) {
-                if (void* extraList = Game::StackExtraList(entry, stack)) details.name = GetStackName(extraList);
-            }
+// Fills name, count, damage and icon from the carried entry at `position`.
+void FillFromEntry(Game::Player* player, Game::InventoryList* inventory, std::uint32_t position,
+                   SlotDetails& details) {
+    const Game::InventoryEntry* entry = Game::InventoryEntryAt(inventory, position);
+    const Game::Form* form = Game::EntryForm(entry);
+    const std::uint8_t type = Game::FormType(form);
+    if (IsEquippableType(type)) {
+        const std::uint32_t stacks = Game::EntryStackCount(entry);
+        for (std::uint32_t stack = 0; stack < stacks && details.name.empty(); ++stack) {
+            if (void* extraList = Game::StackExtraList(entry, stack)) details.name = GetStackName(extraList);
         }
-        if (details.name.empty()) details.name = GetFormName(form);
-
-        if (player && (type == formTypeConsumable || (type == formTypeWeapon && IsGrenadeOrMine(form)))) {
-            details.count = Game::ItemCount(player, form);
-        }
-        if (IsEquippableType(type)) ApplyDamage(inventory, position, type, player, details);
-        ApplyIcon(form, details);
-        details.displayForm = form;
-        return true;
     }
-    return false;
+    if (details.name.empty()) details.name = GetFormName(form);
+
+    if (player && (type == formTypeConsumable || (type == formTypeWeapon && IsGrenadeOrMine(form)))) {
+        details.count = Game::ItemCount(player, form);
+    }
+    if (IsEquippableType(type)) ApplyDamage(inventory, position, type, player, details);
+    ApplyIcon(form, details);
+    details.displayForm = form;
 }
 
 }  // namespace
@@ -127,12 +116,45 @@ std::string GetStackName(void* extraList) {
     return std::string(text, end ? static_cast<const char*>(end) - text : length);
 }
 
+void FindCarriedEntries(const Game::Form* const* forms, std::size_t count, Game::InventoryList* inventory,
+                        std::uint32_t* positions) {
+    std::size_t missing = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        positions[i] = notCarried;
+        if (forms[i]) ++missing;
+    }
+    if (!inventory) return;
+    const std::uint32_t entries = Game::InventoryCount(inventory);
+    for (std::uint32_t position = 0; position < entries && missing > 0; ++position) {
+        const Game::InventoryEntry* entry = Game::InventoryEntryAt(inventory, position);
+        if (!entry) return;
+        const Game::Form* carried = Game::EntryForm(entry);
+        if (!carried) continue;
+        const std::uint32_t id = Game::FormId(carried);
+        for (std::size_t i = 0; i < count; ++i) {
+            if (positions[i] == notCarried && forms[i] && Game::FormId(forms[i]) == id) {
+                positions[i] = position;
+                --missing;
+            }
+        }
+    }
+}
+
 bool ComputeSlotDetails(std::int32_t index, const Game::Form* form, Game::Player* player,
                         Game::InventoryList* inventory, SlotDetails& details) {
+    std::uint32_t position = notCarried;
+    FindCarriedEntries(&form, 1, inventory, &position);
+    return ComputeSlotDetails(index, form, player, inventory, details, position);
+}
+
+bool ComputeSlotDetails(std::int32_t index, const Game::Form* form, Game::Player* player,
+                        Game::InventoryList* inventory, SlotDetails& details, std::uint32_t carriedPosition) {
     details = MakeSlotDetails(index);
     if (!form) return false;
 
-    if (!FillFromInventory(form, player, inventory, details)) {
+    if (carriedPosition != notCarried && inventory) {
+        FillFromEntry(player, inventory, carriedPosition, details);
+    } else {
         details = MakeSlotDetails(index);
         const std::uint32_t wanted = Game::FormId(form);
         for (const Game::Form* power : GetOwnedPowers(player)) {

@@ -35,6 +35,16 @@ SlotDetails MakeSlotDetails(std::int32_t index);
 bool ComputeSlotDetails(std::int32_t index, const Game::Form* form, Game::Player* player,
                         Game::InventoryList* inventory, SlotDetails& details);
 
+// The first inventory position that carries each form (by form id), found in
+// one walk for all of them: the menu looks up twelve forms in a list that may
+// hold tens of thousands of entries. notCarried where none does.
+inline constexpr std::uint32_t notCarried = 0xFFFFFFFF;
+void FindCarriedEntries(const Game::Form* const* forms, std::size_t count, Game::InventoryList* inventory,
+                        std::uint32_t* positions);
+// The same, with the slot's carried position already found.
+bool ComputeSlotDetails(std::int32_t index, const Game::Form* form, Game::Player* player,
+                        Game::InventoryList* inventory, SlotDetails& details, std::uint32_t carriedPosition);
+
 std::vector<const Game::Form*> GetOwnedPowers(Game::Player* player);
 std::string GetStackName(void* extraList);
 

@@ -56,12 +56,16 @@ SlotOutcome PushFilledSlot(Pusher& push, const SlotDetails& d) {
 
 // Pushes the twelve slots; false when a ConstructItem call failed.
 bool PushSlots(Pusher& push, Game::Player* player, Game::InventoryList* inventory) {
+    const Game::Form* items[quickSlotCount];
+    for (std::size_t i = 0; i < quickSlotCount; ++i) items[i] = quickItems.at(i);
+    std::uint32_t carriedAt[quickSlotCount];
+    FindCarriedEntries(items, quickSlotCount, inventory, carriedAt);
     for (std::int32_t i = 0; i < static_cast<std::int32_t>(quickSlotCount); ++i) {
         SlotDetails details = MakeSlotDetails(i);
         details.visible = quickKeyVisible.at(i);
-        Game::Form* item = quickItems.at(i);
+        const Game::Form* item = items[i];
         SlotOutcome outcome;
-        if (!item || !ComputeSlotDetails(i, item, player, inventory, details)) {
+        if (!item || !ComputeSlotDetails(i, item, player, inventory, details, carriedAt[i])) {
             details = MakeSlotDetails(i);
             details.visible = quickKeyVisible.at(i);
             details.name = "Empty Slot";

@@ -23,14 +23,21 @@ std::int64_t WholeMilliseconds(std::int64_t fromNs, std::int64_t toNs) { return 
 
 bool BlockingMenuOpen() { return Game::IsMenuOpen("EndGameCreditsMenu") || Game::IsMenuOpen("PlayBinkMenu"); }
 
-// The lowest bound code whose key is down, or 0. Codes are asked in ascending
-// order, once per slot entry that carries them; nothing is allocated.
+// The lowest bound code whose key is down, or 0. Keys are asked in ascending
+// code order, once per slot entry that carries the code (the entries are put
+// in that order first: twelve at most, on the stack); nothing is allocated.
 std::uint32_t PressedKeyCode() {
-    for (std::uint32_t code = 1; code <= 254; ++code) {
-        for (std::size_t i = 0; i < quickSlotCount; ++i) {
-            if (quickKeyCodes.at(i) == code && GetKeyState(static_cast<int>(code)) < 0) return code;
-        }
+    std::uint32_t codes[quickSlotCount];
+    std::size_t bound = 0;
+    for (std::size_t i = 0; i < quickSlotCount; ++i) {
+        const std::uint32_t code = quickKeyCodes.at(i);
+        if (code < 1 || code > 254) continue;  // only keyboard codes are polled
+        std::size_t at = bound++;
+        for (; at > 0 && codes[at - 1] > code; --at) codes[at] = codes[at - 1];
+        codes[at] = code;
     }
+    for (std::size_t i = 0; i < bound; ++i)
+        if (GetKeyState(static_cast<int>(codes[i])) < 0) return codes[i];
     return 0;
 }
 
