@@ -1,9 +1,16 @@
 // The favourites-menu runtime: the update pass and what it drives.
 #pragma once
 
+#include <cstdint>
+
 #include "plugin/game.h"
 
 namespace Velloquin {
+
+// The key codes the update pass polls: Windows virtual-key codes of the
+// keyboard. Mouse and gamepad codes have names but are never polled.
+inline constexpr std::uint32_t firstPolledKeyCode = 1;
+inline constexpr std::uint32_t lastPolledKeyCode = 254;
 
 // One throttled pass; fromHook is true on the hooked call's path.
 void RunUpdatePass(bool fromHook);

@@ -31,7 +31,7 @@ std::uint32_t PressedKeyCode() {
     std::size_t bound = 0;
     for (std::size_t i = 0; i < quickSlotCount; ++i) {
         const std::uint32_t code = quickKeyCodes.at(i);
-        if (code < 1 || code > 254) continue;  // only keyboard codes are polled
+        if (code < firstPolledKeyCode || code > lastPolledKeyCode) continue;
         std::size_t at = bound++;
         for (; at > 0 && codes[at - 1] > code; --at) codes[at] = codes[at - 1];
         codes[at] = code;

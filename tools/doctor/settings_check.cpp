@@ -10,6 +10,7 @@
 #include <map>
 #include <system_error>
 
+#include "menu/runtime.h"
 #include "config/key_names.h"
 #include "config/settings.h"
 #include "doctor/findings.h"
@@ -25,9 +26,6 @@ const std::string mainName = "Velloquin.ini";
 const std::string customName = "VelloquinCustom.ini";
 const std::string visibilitySection = "Visibility";
 const std::string keysSection = "QuickKeys";
-// The update pass asks the keyboard for these codes only.
-constexpr std::uint32_t firstPolledCode = 1;
-constexpr std::uint32_t lastPolledCode = 0xFE;
 // Windows stops reading a profile file whose full path reaches this length.
 constexpr std::size_t windowsPathLimit = 260;
 
@@ -393,7 +391,7 @@ void CheckSettings(Findings& findings) {
         slot.code = finalCodes.at(k);
         slot.keyName = slot.code ? GetBuiltInKeyName(slot.code) : std::string();
         slot.codeFrom = codeFrom[k];
-        slot.polled = slot.code >= firstPolledCode && slot.code <= lastPolledCode;
+        slot.polled = slot.code >= Velloquin::firstPolledKeyCode && slot.code <= Velloquin::lastPolledKeyCode;
         if (slot.code != 0 && !slot.polled) {
             const std::uint32_t c = slot.code;
             const bool mouse = (c >= 0x100 && c <= 0x109) || c == 0x800 || c == 0x900 || c == 0xA00;

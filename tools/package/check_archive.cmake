@@ -23,6 +23,7 @@ set(expected
   "Data/"
   "Data/QVEX/"
   "Data/QVEX/Plugins/"
+  "Data/QVEX/Plugins/Velloquin/"
   "Data/QVEX/Plugins/Velloquin.dll"
   "Data/QVEX/Plugins/Velloquin.ini")
 if(NOT entries STREQUAL expected)
