@@ -246,8 +246,9 @@ TEST_F(SelectionTest, NumbersOutsideTheSlotsDoNothing) {
     for (int number : {-1, 24, 11}) Choose(number);
     EXPECT_EQ(Count("equip"), 0);
     EXPECT_EQ(V::quickItems[3], G(rifle));
-    for (std::size_t i = 0; i < 12; ++i)
+    for (std::size_t i = 0; i < 12; ++i) {
         if (i != 3) EXPECT_EQ(V::quickItems[i], nullptr) << i;
+    }
 }
 
 TEST_F(SelectionTest, InFreePlayAChosenExtraSlotIsUsedOnEveryPass) {
