@@ -15,6 +15,7 @@
 #include "menus.h"
 #include "player.h"
 #include "plugin/exports.h"
+#include "support/fake_menu.h"
 #include "support/plugin_state.h"
 
 using namespace TestHost;
@@ -22,15 +23,6 @@ namespace V = Velloquin;
 
 namespace {
 
-struct FakeMenu {
-    void* const* table;
-    const char* name;
-};
-const char* MenuNameSlot(const FakeMenu* menu) { return menu->name; }
-void* const* MenuTable() {
-    static void* table[4] = {nullptr, nullptr, nullptr, reinterpret_cast<void*>(&MenuNameSlot)};
-    return table;
-}
 
 }  // namespace
 
@@ -60,8 +52,8 @@ TEST(Concurrency, MenuCallbacksSinksTheHookAndResetsRunTogether) {
         }
     });
     threads.emplace_back([&] {  // the loader's thread: menus open
-        FakeMenu names[] = {{MenuTable(), "InventoryMenu"}, {MenuTable(), "PowersMenu"},
-                            {MenuTable(), "EndGameCreditsMenu"}};
+        FakeMenu names[] = {{FakeMenuTable(), "InventoryMenu"}, {FakeMenuTable(), "PowersMenu"},
+                            {FakeMenuTable(), "EndGameCreditsMenu"}};
         while (!stop) {
             V::OnMenuOpen(favorites);
             for (FakeMenu& menu : names) V::OnMenuOpen(&menu);

@@ -13,6 +13,7 @@
 #include "plugin/error_report.h"
 #include "plugin/exports.h"
 #include "qvex_common/BranchTrampoline.h"
+#include "support/fake_menu.h"
 #include "support/plugin_state.h"
 #include "support/temp_file.h"
 
@@ -20,24 +21,13 @@ using namespace TestHost;
 
 namespace {
 
-// A host menu object: slot 3 of its table gives the name.
-struct FakeMenu {
-    void* const* table;
-    const char* name;
-};
-const char* MenuNameSlot(const FakeMenu* menu) { return menu->name; }
-void* const* MenuTable() {
-    static void* table[4] = {nullptr, nullptr, nullptr, reinterpret_cast<void*>(&MenuNameSlot)};
-    return table;
-}
-
 class EntryTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetWorld();
         ResetPluginState();
     }
-    FakeMenu Menu(const char* name) { return FakeMenu{MenuTable(), name}; }
+    FakeMenu Menu(const char* name) { return FakeMenu{FakeMenuTable(), name}; }
 };
 
 }  // namespace
