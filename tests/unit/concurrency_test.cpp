@@ -21,11 +21,6 @@
 using namespace TestHost;
 namespace V = Velloquin;
 
-namespace {
-
-
-}  // namespace
-
 TEST(Concurrency, MenuCallbacksSinksTheHookAndResetsRunTogether) {
     ResetWorld();
     ResetPluginState();
