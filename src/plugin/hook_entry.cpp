@@ -8,7 +8,7 @@
 
 extern "C" {
 // Runs after the displaced call: the pass serves the item menus' assignment mode.
-__attribute__((used)) void VelloquinFavoritesMenuHookBody() {
+void VelloquinFavoritesMenuHookBody() {
     try {
         if (Velloquin::Game::MenuModeContext()) Velloquin::RunUpdatePass(true);
     } catch (...) {
@@ -17,7 +17,10 @@ __attribute__((used)) void VelloquinFavoritesMenuHookBody() {
 }
 }
 
-#if defined(_WIN64)
+#if defined(_MSC_VER)
+// The Microsoft compiler has no inline assembly for x64: hook_entry_msvc.asm
+// holds the same entry for it.
+#elif defined(_WIN64)
 // Microsoft x64: arguments in rcx, rdx, r8, r9 (xmm0 to xmm3 for floating
 // point), the rest on the stack above 32 bytes of home space.
 asm(R"(

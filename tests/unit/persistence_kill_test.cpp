@@ -72,16 +72,31 @@ TEST_F(ItemsKillTest, FileIsAlwaysOldOrNewComplete) {
     int sawFull = 0, sawFew = 0;
     constexpr int rounds = 120;
     for (int round = 0; round < rounds; ++round) {
+        // The kill is timed from the end of the child's first pair of flushes,
+        // not from the fork: the fork and the child's first touches of its
+        // copied memory take a varying time (more so under a sanitizer).
+        int started[2];
+        ASSERT_EQ(pipe(started), 0);
         const pid_t child = fork();
         ASSERT_NE(child, -1);
         if (child == 0) {
-            for (;;) {
+            close(started[0]);
+            for (int pairs = 0;; ++pairs) {
+                if (pairs == 1) {
+                    const char ready = 1;
+                    if (write(started[1], &ready, 1) != 1) _exit(1);
+                    close(started[1]);
+                }
                 AllSlots();
                 FlushQuickItemsToFile();
                 FewSlots();
                 FlushQuickItemsToFile();
             }
         }
+        close(started[1]);
+        char ready = 0;
+        ASSERT_EQ(read(started[0], &ready, 1), 1);
+        close(started[0]);
         std::this_thread::sleep_for(std::chrono::microseconds(random() % spread));
         kill(child, SIGKILL);
         int status = 0;
