@@ -1,5 +1,6 @@
-# Checks the player's archive: exactly the DLL and the default settings file,
-# in the Data tree a player unpacks into the game folder, byte for byte.
+# Checks the player's archive: exactly the DLL, the default settings file and
+# the empty items folder, in the Data tree a player unpacks into the game
+# folder, the files byte for byte.
 # cmake -DARCHIVE=... -DDLL=... -DINI=... -DWORK=... -P check_archive.cmake
 foreach(var ARCHIVE DLL INI WORK)
   if(NOT DEFINED ${var})
@@ -23,9 +24,10 @@ set(expected
   "Data/"
   "Data/QVEX/"
   "Data/QVEX/Plugins/"
-  "Data/QVEX/Plugins/Velloquin/"
   "Data/QVEX/Plugins/Velloquin.dll"
-  "Data/QVEX/Plugins/Velloquin.ini")
+  "Data/QVEX/Plugins/Velloquin.ini"
+  "Data/QVEX/Plugins/Velloquin/")
+list(SORT expected)
 if(NOT entries STREQUAL expected)
   string(REPLACE ";" "\n  " got "${entries}")
   string(REPLACE ";" "\n  " want "${expected}")
