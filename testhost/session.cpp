@@ -288,7 +288,11 @@ struct Session {
             SetAssignmentMode(args[0] == "assign");
         } else if (command == "assign") {
             need(2);
-            SetItemBeingAssigned(Loaded(args[0], args[1]));
+            Form* item = Loaded(args[0], args[1]);
+            SetItemBeingAssigned(item);
+            char id[16];
+            std::snprintf(id, sizeof id, "%08X", item->formId);
+            out << "  host: the item menu assigns " << Quote(item->name) << " (runtime id " << id << ")\n";
         } else if (command == "click") {
             need(1);
             Menu* menu = FindOpenMenu("FavoritesMenu");
