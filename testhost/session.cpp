@@ -119,11 +119,12 @@ struct Session {
             auto found = tile.find(std::string("ConstructItem") + field);
             return found == tile.end() ? std::string() : found->second;
         };
-        out << "  game: tile " << index << ":";
+        out << "  game: tile " << index;
         if (index >= 12) {
-            out << " (padding)\n";
+            out << ": (padding)\n";
             return;
         }
+        out << " (quick key " << index + 12 << "):";
         if (value("Name").empty() && value("IconName").empty()) {
             out << " (empty) visible " << value("Visible") << "\n";
             return;
