@@ -79,15 +79,15 @@ void* HostGetMenuModeContext() { return World().assignmentMode ? &World().modeCo
 // while the handle lives, and making one touches neither the heap nor a lock.
 void* HostStringMake(void** handle, const char* text, std::uint32_t) {
     *handle = const_cast<char*>(text ? text : "");
-    ++World().liveStrings;
-    ++World().stringsMade;
+    World().liveStrings.fetch_add(1, std::memory_order_relaxed);
+    World().stringsMade.fetch_add(1, std::memory_order_relaxed);
     return handle;
 }
 
 void HostStringRelease(void** handle) {
     if (!*handle) return;
     *handle = nullptr;
-    --World().liveStrings;
+    World().liveStrings.fetch_sub(1, std::memory_order_relaxed);
 }
 
 const char* TextOf(void** handle) { return handle && *handle ? static_cast<const char*>(*handle) : ""; }
