@@ -5,7 +5,7 @@
 #include <map>
 
 #include "image.h"
-#include "plugin/game_index.h"
+#include "game/game_index.h"
 
 namespace TestHost {
 

@@ -7,7 +7,7 @@
 
 #include "image.h"
 #include "player.h"
-#include "plugin/game_index.h"
+#include "game/game_index.h"
 #include "recorder.h"
 
 namespace TestHost {

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "image.h"
-#include "plugin/game_index.h"
+#include "game/game_index.h"
 #include "recorder.h"
 
 #ifdef _WIN32

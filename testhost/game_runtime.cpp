@@ -9,7 +9,7 @@
 #include "host.h"
 #include "image.h"
 #include "menus.h"
-#include "plugin/game_index.h"
+#include "game/game_index.h"
 #include "recorder.h"
 
 namespace TestHost {

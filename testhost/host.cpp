@@ -11,7 +11,7 @@
 
 #include "image.h"
 #include "platform_seam.h"
-#include "plugin/game_index.h"
+#include "game/game_index.h"
 #include "recorder.h"
 
 namespace TestHost {

@@ -5,7 +5,7 @@
 #include <map>
 #include <vector>
 
-#include "plugin/game_index.h"
+#include "game/game_index.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -7,7 +7,7 @@
 
 #include "forms.h"
 #include "image.h"
-#include "plugin/game_index.h"
+#include "game/game_index.h"
 
 namespace TestHost {
 

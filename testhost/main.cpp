@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <string>
 
 #include "session.h"
 
@@ -17,8 +18,14 @@ int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
     std::setvbuf(stdout, nullptr, _IOLBF, 4096);
+    if (argc == 2 && std::string(argv[1]) == "--help") {
+        std::printf("usage: velloquin-host SCRIPT\n\nSteps, one a line (# starts a comment):\n");
+        for (const TestHost::SessionStep& step : TestHost::SessionSteps())
+            std::printf("  %s%s%s\n      %s\n", step.name, *step.arguments ? " " : "", step.arguments, step.help);
+        return 0;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: velloquin-host SCRIPT\n");
+        std::fprintf(stderr, "usage: velloquin-host SCRIPT\n       velloquin-host --help\n");
         return 2;
     }
     std::ifstream script(argv[1]);

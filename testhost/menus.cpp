@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "image.h"
-#include "plugin/game_index.h"
+#include "game/game_index.h"
 #include "recorder.h"
 
 namespace TestHost {

@@ -7,7 +7,7 @@
 #include <set>
 
 #include "image.h"
-#include "plugin/game_index.h"
+#include "game/game_index.h"
 #include "recorder.h"
 
 namespace TestHost {

@@ -182,146 +182,207 @@ struct Session {
         FireLoadGame();
     }
 
-    void Step(const std::string& line, std::istream& in) {
-        std::istringstream words(line);
-        std::string command;
-        words >> command;
-        std::vector<std::string> args;
-        for (std::string word; words >> word;) args.push_back(word);
-        auto rest = [&](std::size_t from) {
+    // One step's words after its name, and the script (the `file` step reads on).
+    struct Args {
+        std::vector<std::string> words;
+        std::istream& in;
+        const std::string& operator[](std::size_t i) const { return words[i]; }
+        std::size_t size() const { return words.size(); }
+        std::string Rest(std::size_t from) const {
             std::string text;
-            for (std::size_t i = from; i < args.size(); ++i) text += (i > from ? " " : "") + args[i];
+            for (std::size_t i = from; i < words.size(); ++i) text += (i > from ? " " : "") + words[i];
             return text;
-        };
-        auto need = [&](std::size_t count) {
-            if (args.size() < count) Fail("'" + command + "' needs " + std::to_string(count) + " arguments");
-        };
+        }
+    };
 
-        if (command == "say") {
-            out << "\n# " << rest(0) << "\n";
-        } else if (command == "file") {
-            need(1);
-            std::string content, text;
-            while (std::getline(in, text)) {
-                ++lineNumber;
-                if (!text.empty() && text.back() == '\r') text.pop_back();
-                if (text == "end") break;
-                content += text + "\r\n";  // written as a Windows editor writes it
-            }
-            WriteGameFile(args[0], content);
-            out << "  host: wrote " << args[0] << "\n";
-        } else if (command == "folder") {
-            need(1);
-            WriteGameFile(args[0] + "\\.keep", "");
-            RemoveGameFile(args[0] + "\\.keep");
-            out << "  host: made folder " << args[0] << "\n";
-        } else if (command == "show-file") {
-            need(1);
-            if (!GameFileExists(args[0])) {
-                out << "  file " << args[0] << ": (none)\n";
-                return;
-            }
-            const std::string content = ReadGameFile(args[0]);
-            out << "  file " << args[0] << ": " << content.size() << " bytes\n";
-            std::istringstream lines(content);
-            for (std::string text; std::getline(lines, text);) {
-                const bool crlf = !text.empty() && text.back() == '\r';
-                if (crlf) text.pop_back();
-                out << "  | " << text << (crlf ? "  (CR LF)" : "") << "\n";
-            }
-        } else if (command == "datafile") {
-            need(2);
-            const FileKind kind = args[0] == "small" ? FileKind::Small : args[0] == "medium" ? FileKind::Medium : FileKind::Full;
-            order.push_back({args[1], kind});
-        } else if (command == "clear-load-order") {
-            order.clear();
-        } else if (command == "form") {
-            need(4);
-            content.push_back({args[0], Number(args[1]), Type(args[2]), {}, rest(3)});
-        } else if (command == "keyword") {
-            need(2);
-            keywords[args[0]] = MakeKeyword(0x7F0000 + static_cast<std::uint32_t>(keywords.size()), args[0], "", rest(1));
-            AddKeywordToGame(keywords[args[0]]);
-        } else if (command == "tag") {
-            need(3);
-            tags.push_back({{args[0], Number(args[1])}, args[2]});
-        } else if (command == "carry") {
-            need(2);
-            carried.push_back({args[0], Number(args[1]), args.size() > 2 ? Number(args[2]) : 1u, false});
-        } else if (command == "know-power") {
-            need(2);
-            carried.push_back({args[0], Number(args[1]), 0, true});
-        } else if (command == "damage") {
-            need(5);
-            damages.push_back({{args[0], Number(args[1])}, {args[2], Number(args[3])}, std::stof(args[4])});
-        } else if (command == "ammunition") {
-            need(4);
-            ammunition.push_back({{args[0], Number(args[1])}, {args[2], Number(args[3])}});
-        } else if (command == "load-plugin") {
-            LoadPlugin();
-            const bool loaded = CallPluginLoad();
-            out << "  loader: QVEXPlugin_Load answered " << (loaded ? "true" : "false") << "\n";
-            SendLoaderMessage(2);
-            PrintNewRecords();
-        } else if (command == "load-game") {
-            out << "  host: game loaded with " << order.size() << " data files\n";
-            LoadTheGame();
-            PrintNewRecords();
-        } else if (command == "menu") {
-            need(2);
-            if (args[0] == "open") {
-                Menu* menu = OpenMenu(args[1], true);
-                if (args[1] == "FavoritesMenu") {
-                    tilesPrinted = 0;
-                    FavoritesMovieOptions options;
-                    options.installFlag = !(args.size() > 2 && args[2] == "other-mod");
-                    MakeFavoritesMovie(menu, options);
-                }
-                out << "  host: " << args[1] << " opens\n";
-                if (Loader().menuCallback) Loader().menuCallback(menu);
-            } else {
-                SetMenuOpen(args[1], false);
-                out << "  host: " << args[1] << " closes\n";
-            }
-            PrintNewRecords();
-        } else if (command == "mode") {
-            need(1);
-            SetAssignmentMode(args[0] == "assign");
-        } else if (command == "assign") {
-            need(2);
-            Form* item = Loaded(args[0], args[1]);
-            SetItemBeingAssigned(item);
-            char id[16];
-            std::snprintf(id, sizeof id, "%08X", item->formId);
-            out << "  host: the item menu assigns " << Quote(item->name) << " (runtime id " << id << ")\n";
-        } else if (command == "click") {
-            need(1);
-            Menu* menu = FindOpenMenu("FavoritesMenu");
-            if (!menu) Fail("no favourites menu is open");
-            SelectQuickKey(menu, static_cast<std::int32_t>(std::stol(args[0])));
-            out << "  player: chooses quick key " << args[0] << "\n";
-        } else if (command == "key") {
-            need(2);
-            SetKeyDown(static_cast<int>(Number(args[1])), args[0] == "down");
-            out << "  player: key " << args[1] << " " << args[0] << "\n";
-        } else if (command == "wait") {
-            need(1);
-            Frames(static_cast<int>(Number(args[0])));
-        } else if (command == "answer") {
-            need(1);
-            QueueBoxAnswer(args[0] == "yes" ? 6 : args[0] == "no" ? 7 : 1);
-        } else if (command == "player-id") {
-            need(1);
-            SetPlayerId(Number(args[0]));
-        } else if (command == "verbose") {
-            verbose = !args.empty() && args[0] == "on";
-        } else {
-            Fail("unknown step '" + command + "'");
+    void Say(const Args& args) { out << "\n# " << args.Rest(0) << "\n"; }
+
+    void File(const Args& args) {
+        std::string content, text;
+        while (std::getline(args.in, text)) {
+            ++lineNumber;
+            if (!text.empty() && text.back() == '\r') text.pop_back();
+            if (text == "end") break;
+            content += text + "\r\n";  // written as a Windows editor writes it
+        }
+        WriteGameFile(args[0], content);
+        out << "  host: wrote " << args[0] << "\n";
+    }
+
+    void Folder(const Args& args) {
+        WriteGameFile(args[0] + "\\.keep", "");
+        RemoveGameFile(args[0] + "\\.keep");
+        out << "  host: made folder " << args[0] << "\n";
+    }
+
+    void ShowFile(const Args& args) {
+        if (!GameFileExists(args[0])) {
+            out << "  file " << args[0] << ": (none)\n";
+            return;
+        }
+        const std::string content = ReadGameFile(args[0]);
+        out << "  file " << args[0] << ": " << content.size() << " bytes\n";
+        std::istringstream lines(content);
+        for (std::string text; std::getline(lines, text);) {
+            const bool crlf = !text.empty() && text.back() == '\r';
+            if (crlf) text.pop_back();
+            out << "  | " << text << (crlf ? "  (CR LF)" : "") << "\n";
         }
     }
+
+    void DataFile(const Args& args) {
+        const FileKind kind = args[0] == "small" ? FileKind::Small : args[0] == "medium" ? FileKind::Medium : FileKind::Full;
+        order.push_back({args[1], kind});
+    }
+
+    void ClearLoadOrder(const Args&) { order.clear(); }
+
+    void FormStep(const Args& args) { content.push_back({args[0], Number(args[1]), Type(args[2]), {}, args.Rest(3)}); }
+
+    void Keyword(const Args& args) {
+        keywords[args[0]] = MakeKeyword(0x7F0000 + static_cast<std::uint32_t>(keywords.size()), args[0], "", args.Rest(1));
+        AddKeywordToGame(keywords[args[0]]);
+    }
+
+    void Tag(const Args& args) { tags.push_back({{args[0], Number(args[1])}, args[2]}); }
+
+    void Carry(const Args& args) {
+        carried.push_back({args[0], Number(args[1]), args.size() > 2 ? Number(args[2]) : 1u, false});
+    }
+
+    void KnowPower(const Args& args) { carried.push_back({args[0], Number(args[1]), 0, true}); }
+
+    void DamageStep(const Args& args) {
+        damages.push_back({{args[0], Number(args[1])}, {args[2], Number(args[3])}, std::stof(args[4])});
+    }
+
+    void Ammunition(const Args& args) { ammunition.push_back({{args[0], Number(args[1])}, {args[2], Number(args[3])}}); }
+
+    void LoadPluginStep(const Args&) {
+        LoadPlugin();
+        const bool loaded = CallPluginLoad();
+        out << "  loader: QVEXPlugin_Load answered " << (loaded ? "true" : "false") << "\n";
+        SendLoaderMessage(2);
+        PrintNewRecords();
+    }
+
+    void LoadGameStep(const Args&) {
+        out << "  host: game loaded with " << order.size() << " data files\n";
+        LoadTheGame();
+        PrintNewRecords();
+    }
+
+    void MenuStep(const Args& args) {
+        if (args[0] == "open") {
+            Menu* menu = OpenMenu(args[1], true);
+            if (args[1] == "FavoritesMenu") {
+                tilesPrinted = 0;
+                FavoritesMovieOptions options;
+                options.installFlag = !(args.size() > 2 && args[2] == "other-mod");
+                MakeFavoritesMovie(menu, options);
+            }
+            out << "  host: " << args[1] << " opens\n";
+            if (Loader().menuCallback) Loader().menuCallback(menu);
+        } else {
+            SetMenuOpen(args[1], false);
+            out << "  host: " << args[1] << " closes\n";
+        }
+        PrintNewRecords();
+    }
+
+    void Mode(const Args& args) { SetAssignmentMode(args[0] == "assign"); }
+
+    void Assign(const Args& args) {
+        Form* item = Loaded(args[0], args[1]);
+        SetItemBeingAssigned(item);
+        char id[16];
+        std::snprintf(id, sizeof id, "%08X", item->formId);
+        out << "  host: the item menu assigns " << Quote(item->name) << " (runtime id " << id << ")\n";
+    }
+
+    void Click(const Args& args) {
+        Menu* menu = FindOpenMenu("FavoritesMenu");
+        if (!menu) Fail("no favourites menu is open");
+        SelectQuickKey(menu, static_cast<std::int32_t>(std::stol(args[0])));
+        out << "  player: chooses quick key " << args[0] << "\n";
+    }
+
+    void Key(const Args& args) {
+        SetKeyDown(static_cast<int>(Number(args[1])), args[0] == "down");
+        out << "  player: key " << args[1] << " " << args[0] << "\n";
+    }
+
+    void Wait(const Args& args) { Frames(static_cast<int>(Number(args[0]))); }
+
+    void Answer(const Args& args) { QueueBoxAnswer(args[0] == "yes" ? 6 : args[0] == "no" ? 7 : 1); }
+
+    void PlayerId(const Args& args) { SetPlayerId(Number(args[0])); }
+
+    void Verbose(const Args& args) { verbose = !args.words.empty() && args[0] == "on"; }
+
+    void Step(const std::string& line, std::istream& in);
+
+    using Handler = void (Session::*)(const Args&);
+    struct Row {
+        SessionStep step;
+        Handler handler;
+    };
+    static const Row table[];
 };
 
+// The session language: every step with its arguments, handler and help.
+// `velloquin-host --help` prints it; a test checks README's step table against it.
+const Session::Row Session::table[] = {
+    {{"say", "TEXT", 0, "prints a heading"}, &Session::Say},
+    {{"file", "PATH … end", 1, "writes the lines up to `end` into a file below the game folder (CR LF line ends)"}, &Session::File},
+    {{"folder", "PATH", 1, "makes a folder below the game folder"}, &Session::Folder},
+    {{"show-file", "PATH", 1, "prints a file's lines"}, &Session::ShowFile},
+    {{"datafile", "full|small|medium NAME", 2, "appends a data file to the load order of the next `load-game`"}, &Session::DataFile},
+    {{"clear-load-order", "", 0, "starts a new load order"}, &Session::ClearLoadOrder},
+    {{"form", "FILE LOCALID TYPE NAME", 4, "a form of that data file (`weapon`, `equipment`, `consumable`, `power`, `ammunition`, `damagetype` or a number)"}, &Session::FormStep},
+    {{"keyword", "EDITORID TEXT", 2, "an icon keyword (`ui_icon…`) with its icon name"}, &Session::Keyword},
+    {{"tag", "FILE LOCALID EDITORID", 3, "gives the form the keyword"}, &Session::Tag},
+    {{"damage", "FILE LOCALID TYPEFILE TYPELOCALID VALUE", 5, "a damage figure of a carried item"}, &Session::DamageStep},
+    {{"ammunition", "FILE LOCALID AMMOFILE AMMOLOCALID", 4, "a weapon's ammunition"}, &Session::Ammunition},
+    {{"carry", "FILE LOCALID [COUNT]", 2, "an item in the player's inventory (given again after each load)"}, &Session::Carry},
+    {{"know-power", "FILE LOCALID", 2, "a power the player knows (given again after each load)"}, &Session::KnowPower},
+    {{"player-id", "N", 1, "the character's id"}, &Session::PlayerId},
+    {{"load-plugin", "", 0, "the loader maps the plug-in, calls `QVEXPlugin_Load` and sends message 2"}, &Session::LoadPluginStep},
+    {{"load-game", "", 0, "loads the game with the current load order (new runtime ids) and fires the load event"}, &Session::LoadGameStep},
+    {{"mode", "assign|free", 1, "the item menus' assignment mode, or free play"}, &Session::Mode},
+    {{"menu", "open|close NAME [other-mod]", 2, "opens a menu (the favourites menu gets the extended movie, or another mod's) and tells the plug-in; closes it"}, &Session::MenuStep},
+    {{"assign", "FILE LOCALID", 2, "the item the inventory menu is assigning"}, &Session::Assign},
+    {{"click", "N", 1, "the player chooses quick key N in the favourites menu"}, &Session::Click},
+    {{"key", "down|up CODE", 2, "a key goes down or up"}, &Session::Key},
+    {{"wait", "MS", 1, "the game runs frames of 10 ms (player updates in free play, the hooked call in assignment mode)"}, &Session::Wait},
+    {{"answer", "yes|no|ok", 1, "the answer to the next message box"}, &Session::Answer},
+    {{"verbose", "on|off", 1, "also print every movie access"}, &Session::Verbose},
+};
+
+void Session::Step(const std::string& line, std::istream& in) {
+    std::istringstream words(line);
+    std::string name;
+    words >> name;
+    Args args{{}, in};
+    for (std::string word; words >> word;) args.words.push_back(word);
+    for (const Row& row : table) {
+        if (name != row.step.name) continue;
+        if (args.size() < row.step.minimumWords)
+            Fail("'" + name + "' needs " + std::to_string(row.step.minimumWords) + " arguments");
+        (this->*row.handler)(args);
+        return;
+    }
+    Fail("unknown step '" + name + "'");
+}
+
+
 }  // namespace
+
+std::vector<SessionStep> SessionSteps() {
+    std::vector<SessionStep> steps;
+    for (const auto& row : Session::table) steps.push_back(row.step);
+    return steps;
+}
 
 int RunSession(std::istream& in, std::ostream& out, const std::string& scriptName) {
     GameFolder();  // the game's working folder becomes the current folder

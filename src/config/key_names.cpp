@@ -2,7 +2,7 @@
 // input-name tables first, then built-in English names.
 #include "config/key_names.h"
 
-#include "plugin/game.h"
+#include "game/game.h"
 
 namespace Velloquin {
 

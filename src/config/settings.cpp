@@ -7,7 +7,7 @@
 
 #include "platform/paths.h"
 #include "platform/win32.h"
-#include "plugin/state.h"
+#include "core/state.h"
 
 namespace Velloquin {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "plugin/game.h"
+#include "game/game.h"
 
 namespace Velloquin {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "items/form_text.h"
-#include "plugin/error_report.h"
+#include "core/error_report.h"
 
 namespace Velloquin {
 

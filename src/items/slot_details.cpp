@@ -8,7 +8,7 @@
 #include "config/key_names.h"
 #include "items/form_text.h"
 #include "items/icons.h"
-#include "plugin/state.h"
+#include "core/state.h"
 
 namespace Velloquin {
 

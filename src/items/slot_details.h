@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/game.h"
+#include "game/game.h"
 
 namespace Velloquin {
 

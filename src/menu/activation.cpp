@@ -5,7 +5,7 @@
 #include "items/form_text.h"
 #include "items/icons.h"
 #include "menu/runtime.h"
-#include "plugin/state.h"
+#include "core/state.h"
 
 namespace Velloquin {
 

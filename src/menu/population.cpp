@@ -3,8 +3,8 @@
 #include "items/movie.h"
 #include "items/slot_details.h"
 #include "menu/runtime.h"
-#include "plugin/error_report.h"
-#include "plugin/state.h"
+#include "core/error_report.h"
+#include "core/state.h"
 
 namespace Velloquin {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "plugin/game.h"
+#include "game/game.h"
 
 namespace Velloquin {
 

@@ -2,7 +2,7 @@
 // the item being assigned into a slot, keeping every item in one slot at most.
 #include "items/movie.h"
 #include "menu/runtime.h"
-#include "plugin/state.h"
+#include "core/state.h"
 
 namespace Velloquin {
 

@@ -6,7 +6,7 @@
 #include "items/icons.h"
 #include "menu/runtime.h"
 #include "persistence/items_file.h"
-#include "plugin/state.h"
+#include "core/state.h"
 #include "platform/win32.h"
 
 namespace Velloquin {

@@ -6,7 +6,7 @@
 #include <map>
 
 #include "items/form_text.h"
-#include "plugin/game.h"
+#include "game/game.h"
 
 namespace Velloquin {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "plugin/game.h"
+#include "game/game.h"
 
 namespace Velloquin {
 

@@ -11,9 +11,9 @@
 #include "items/form_text.h"
 #include "persistence/form_identity.h"
 #include "platform/paths.h"
-#include "plugin/error_report.h"
-#include "plugin/game.h"
-#include "plugin/state.h"
+#include "core/error_report.h"
+#include "game/game.h"
+#include "core/state.h"
 
 namespace Velloquin {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin/game.h"
-#include "plugin/state.h"
+#include "game/game.h"
+#include "core/state.h"
 
 namespace Velloquin {
 

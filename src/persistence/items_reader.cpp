@@ -6,8 +6,8 @@
 #include "persistence/form_identity.h"
 #include "persistence/items_file.h"
 #include "platform/paths.h"
-#include "plugin/error_report.h"
-#include "plugin/state.h"
+#include "core/error_report.h"
+#include "core/state.h"
 
 namespace Velloquin {
 

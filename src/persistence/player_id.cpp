@@ -3,9 +3,9 @@
 
 #include "config/settings.h"
 #include "persistence/items_file.h"
-#include "plugin/error_report.h"
-#include "plugin/game.h"
-#include "plugin/state.h"
+#include "core/error_report.h"
+#include "game/game.h"
+#include "core/state.h"
 
 namespace Velloquin {
 

@@ -1,9 +1,9 @@
 // The loader's entry, the redirection of the game's call and the menu callback.
 #include <cstring>
 
-#include "plugin/error_report.h"
+#include "core/error_report.h"
 #include "plugin/exports.h"
-#include "plugin/state.h"
+#include "core/state.h"
 #include "platform/win32.h"
 #include "qvex_common/BranchTrampoline.h"
 

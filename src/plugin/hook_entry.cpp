@@ -4,7 +4,7 @@
 // displaced game function unchanged; only then does the plug-in's own work run.
 #include "menu/runtime.h"
 #include "plugin/exports.h"
-#include "plugin/state.h"
+#include "core/state.h"
 
 extern "C" {
 // Runs after the displaced call: the pass serves the item menus' assignment mode.

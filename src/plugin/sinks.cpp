@@ -6,7 +6,7 @@
 #include "menu/runtime.h"
 #include "persistence/items_file.h"
 #include "plugin/exports.h"
-#include "plugin/state.h"
+#include "core/state.h"
 
 void* BSTEventDetail::SinkBase::Destroy(std::uint32_t deleting) {
     (void)deleting;  // the plug-in's sinks are globals: never freed here

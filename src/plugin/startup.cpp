@@ -1,16 +1,22 @@
 // The plug-in's globals, set when the library is mapped (before the loader
 // reads the version record), in the order they depend on each other.
 #include "items/icons.h"
-#include "plugin/game.h"
+#include "game/game.h"
 #include "plugin/sinks.h"
-#include "plugin/state.h"
+#include "core/state.h"
 #include "platform/win32.h"
 #include "qvex_common/BranchTrampoline.h"
 
 namespace Velloquin {
 
+// Written once by the loader's thread in QVEXPlugin_Load, before any other
+// entry can run; read-only afterwards.
 std::uint32_t pluginHandle = 0;
+// Set here, at library start-up, and again (the same value) in QVEXPlugin_Load;
+// read by every game access. Nothing writes it after the load.
 std::uintptr_t gameModuleBase = reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr));
+// The function the redirected call used to reach; written once in
+// HandleOnPluginLoad before the call site is rewritten, read by the hook entry.
 std::uintptr_t siteCallee = 0;
 
 namespace Game {
@@ -21,30 +27,18 @@ std::uintptr_t keywordHolderCastAddress = Address(GameIndex::keywordHolderCast);
 std::uintptr_t lookupFormByIdAddress = Address(GameIndex::LookupFormByID);
 }  // namespace Game
 
-std::recursive_mutex stateMutex;
+// Rebuilt by the game-load sink and the deferred reload, under stateMutex;
+// read by the menu fill under stateMutex.
 std::map<const Game::Form*, std::string> iconKeywords;
+// Constant after start-up.
 const std::string pluginFolder = ".\\Data\\QVEX\\Plugins\\Velloquin\\";
 
+// The sinks live until the process ends; the game holds pointers to them.
 Velloquin_PlayerUpdateEventClass playerUpdateSink;
 Velloquin_TESLoadGameEventClass loadGameSink;
 Velloquin_GameResetEventClass gameResetSink;
 
 // Declared after the sinks so that it is released first at exit.
 BranchTrampoline trampoline;
-
-std::atomic<std::uint8_t> pluginInactive{0};
-std::atomic<std::uint8_t> reloadPending{0};
-std::atomic<std::int64_t> creditsMenuTime{0};
-bool favoritesMenuOpened = false;
-bool favoritesMenuPopulated = false;
-bool populateFailed = false;
-Game::Menu* openFavoritesMenu = nullptr;
-std::int64_t favoritesMenuOpenTime = 0;
-std::int64_t lastUpdateTime = 0;
-std::int64_t populateFailTime = 0;
-
-std::array<Game::Form*, quickSlotCount> quickItems{};
-std::array<std::uint32_t, quickSlotCount> quickKeyCodes{};
-std::array<bool, quickSlotCount> quickKeyVisible{};
 
 }  // namespace Velloquin

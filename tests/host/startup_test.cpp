@@ -9,7 +9,7 @@
 #include "game_runtime.h"
 #include "host.h"
 #include "image.h"
-#include "plugin/game_index.h"
+#include "game/game_index.h"
 #include "recorder.h"
 #include "support/temp_file.h"
 

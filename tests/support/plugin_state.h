@@ -1,22 +1,7 @@
 // Unit tests share one copy of the plug-in's globals: each test starts from
-// the state the plug-in has right after start-up.
+// the state of a plug-in that has just started.
 #pragma once
 
-#include "plugin/state.h"
+#include "core/state.h"
 
-inline void ResetPluginState() {
-    using namespace Velloquin;
-    pluginInactive = 0;
-    reloadPending = 0;
-    creditsMenuTime = 0;
-    favoritesMenuOpened = false;
-    favoritesMenuPopulated = false;
-    populateFailed = false;
-    openFavoritesMenu = nullptr;
-    favoritesMenuOpenTime = 0;
-    lastUpdateTime = 0;
-    populateFailTime = 0;
-    quickItems.fill(nullptr);
-    quickKeyCodes.fill(0);
-    quickKeyVisible.fill(true);
-}
+inline void ResetPluginState() { Velloquin::ResetRuntimeState(); }

@@ -8,8 +8,8 @@
 #include "host.h"
 #include "image.h"
 #include "input_names.h"
-#include "plugin/game_index.h"
-#include "plugin/state.h"
+#include "game/game_index.h"
+#include "core/state.h"
 
 namespace {
 

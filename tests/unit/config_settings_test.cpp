@@ -9,7 +9,7 @@
 
 #include "config/settings.h"
 #include "game_folder.h"
-#include "plugin/state.h"
+#include "core/state.h"
 
 namespace {
 

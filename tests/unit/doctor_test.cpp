@@ -11,7 +11,7 @@
 #include "doctor/findings.h"
 #include "doctor/ini_scan.h"
 #include "game_folder.h"
-#include "plugin/state.h"
+#include "core/state.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "host.h"
 #include "image.h"
 #include "platform/win32.h"
-#include "plugin/error_report.h"
+#include "core/error_report.h"
 #include "plugin/exports.h"
 #include "qvex_common/BranchTrampoline.h"
 #include "support/fake_menu.h"

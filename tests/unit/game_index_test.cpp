@@ -8,7 +8,7 @@
 #include <string>
 
 #include "image.h"
-#include "plugin/game_index.h"
+#include "game/game_index.h"
 
 TEST(GameIndex, EveryOffsetIsTheGameBuildsAndAppearsOnce) {
     const std::map<std::string, std::uint32_t> expected = {

@@ -7,7 +7,7 @@
 #include "items/icons.h"
 #include "items/slot_details.h"
 #include "player.h"
-#include "plugin/state.h"
+#include "core/state.h"
 #include "recorder.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "datafiles.h"
 #include "forms.h"
 #include "host.h"
-#include "plugin/state.h"
+#include "core/state.h"
 #include "support/plugin_state.h"
 #include "support/temp_file.h"
 

@@ -13,7 +13,7 @@
 #include "image.h"
 #include "persistence/form_identity.h"
 #include "persistence_fixture.h"
-#include "plugin/game_index.h"
+#include "game/game_index.h"
 
 namespace PersistenceTests {
 namespace {

@@ -17,7 +17,7 @@
 #include "menus.h"
 #include "player.h"
 #include "plugin/exports.h"
-#include "plugin/game_index.h"
+#include "game/game_index.h"
 #include "recorder.h"
 #include "support/plugin_state.h"
 

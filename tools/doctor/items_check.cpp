@@ -10,7 +10,7 @@
 #include "doctor/findings.h"
 #include "persistence/items_file.h"
 #include "platform/paths.h"
-#include "plugin/state.h"
+#include "core/state.h"
 
 namespace Velloquin::Doctor {
 

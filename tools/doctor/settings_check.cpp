@@ -16,7 +16,7 @@
 #include "doctor/findings.h"
 #include "doctor/ini_scan.h"
 #include "platform/paths.h"
-#include "plugin/state.h"
+#include "core/state.h"
 
 namespace Velloquin::Doctor {
 

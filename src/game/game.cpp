@@ -1,5 +1,5 @@
 // Host operations that take more than one step.
-#include "plugin/game.h"
+#include "game/game.h"
 
 namespace Velloquin::Game {
 

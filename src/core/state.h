@@ -1,6 +1,8 @@
 // The plug-in's process-wide state: plain globals that live from library
 // start-up to process exit. Flags that several threads write without
-// stateMutex are atomics of the documented width.
+// stateMutex are atomics of the documented width. Each global's writers,
+// readers and lock are told where it is defined (core/state.cpp for the
+// runtime state, plugin/startup.cpp for what start-up computes).
 #pragma once
 
 #include <array>
@@ -9,7 +11,7 @@
 #include <mutex>
 #include <string>
 
-#include "plugin/game.h"
+#include "game/game.h"
 
 namespace Velloquin {
 
@@ -38,6 +40,11 @@ extern std::int64_t populateFailTime;
 extern std::array<Game::Form*, quickSlotCount> quickItems;
 extern std::array<std::uint32_t, quickSlotCount> quickKeyCodes;
 extern std::array<bool, quickSlotCount> quickKeyVisible;
+
+// Back to the state of a plug-in that has started and read settings files
+// that do not exist: no items, no keys, every slot shown, nothing open or
+// pending. For a fresh plug-in within one process (the tests).
+void ResetRuntimeState();
 
 // Monotonic clock in nanoseconds.
 std::int64_t SteadyNow();

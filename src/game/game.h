@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "plugin/game_index.h"
+#include "game/game_index.h"
 
 namespace Velloquin {
 

@@ -1,6 +1,6 @@
-#include "plugin/error_report.h"
+#include "core/error_report.h"
 
-#include "plugin/exports.h"
+#include "core/version.h"
 #include "platform/win32.h"
 
 namespace Velloquin {

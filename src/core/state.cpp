@@ -1,0 +1,57 @@
+// The favourites-menu runtime state and the slot table. All of it is
+// constant-initialised (no start-up order to respect) and lives until the
+// process ends; nothing is ever freed.
+#include "core/state.h"
+
+namespace Velloquin {
+
+// The one lock. Recursive: the update pass holds it while activation,
+// population, selection and the deferred reload take it again. The update
+// pass try-locks it (a busy lock drops the pass); the menu callback and the
+// game-load sink take it blocking.
+std::recursive_mutex stateMutex;
+
+// Set once (to 1) by the update pass or the menu fill when the movie is not
+// the extended one or the player id cannot be read; read by every entry,
+// without the lock. Never cleared.
+std::atomic<std::uint8_t> pluginInactive{0};
+// Set by the game-reset sink and the menu callback (credits), cleared by the
+// update pass when it performs the reload; no lock.
+std::atomic<std::uint8_t> reloadPending{0};
+// Written with reloadPending by the same writers; read by the update pass.
+std::atomic<std::int64_t> creditsMenuTime{0};
+
+// The rest is written and read only under stateMutex: by the menu callback
+// (a favourites menu opens) and by the update pass (fill, choice, close).
+bool favoritesMenuOpened = false;
+bool favoritesMenuPopulated = false;
+bool populateFailed = false;
+Game::Menu* openFavoritesMenu = nullptr;
+std::int64_t favoritesMenuOpenTime = 0;
+std::int64_t lastUpdateTime = 0;
+std::int64_t populateFailTime = 0;
+
+// The slot table, under stateMutex: items written by the items reader (game
+// load, deferred reload) and the player's choices; codes and visibility by
+// the settings reader on the same reloads; all read by the update pass.
+std::array<Game::Form*, quickSlotCount> quickItems{};
+std::array<std::uint32_t, quickSlotCount> quickKeyCodes{};
+std::array<bool, quickSlotCount> quickKeyVisible{};
+
+void ResetRuntimeState() {
+    pluginInactive = 0;
+    reloadPending = 0;
+    creditsMenuTime = 0;
+    favoritesMenuOpened = false;
+    favoritesMenuPopulated = false;
+    populateFailed = false;
+    openFavoritesMenu = nullptr;
+    favoritesMenuOpenTime = 0;
+    lastUpdateTime = 0;
+    populateFailTime = 0;
+    quickItems.fill(nullptr);
+    quickKeyCodes.fill(0);
+    quickKeyVisible.fill(true);
+}
+
+}  // namespace Velloquin
