@@ -78,11 +78,12 @@ void HandleOnPluginLoad() {
         code = 6;
     } else if (const std::uintptr_t callee = ResolveCallTarget(site); callee == 0) {
         code = 5;
-    } else if (!trampoline.WriteCallSite(site, reinterpret_cast<std::uintptr_t>(&FavoritesMenuHook))) {
-        code = 8;
     } else {
+        // Known before the site is rewritten: a game thread may reach the
+        // redirected call as soon as it is written.
         siteCallee = callee;
-        return;
+        if (trampoline.WriteCallSite(site, reinterpret_cast<std::uintptr_t>(&FavoritesMenuHook))) return;
+        code = 8;
     }
     ReportFatalError("Velloquin::HandleOnPluginLoad", 1310, "couldn't install, error code: " + std::to_string(code));
 }
