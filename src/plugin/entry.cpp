@@ -69,23 +69,32 @@ bool QVEXPlugin_Load(const LoaderInterface* loader) {
 
 namespace Velloquin {
 
+// Why the call site could not be redirected; the number is what the fatal box shows.
+enum class InstallFailure : int {
+    NoModuleBase = 3,     // the game module's address is unknown
+    SiteNotWritten = 8,   // the pool had no stub for it, or the stub is out of reach
+    NoCallAtSite = 5,     // the site holds no 5-byte call, or its target cannot be computed
+    SiteWrapped = 6,      // base plus the site's offset wrapped around
+};
+
 void HandleOnPluginLoad() {
-    int code = 0;
+    InstallFailure failure;
     const std::uintptr_t site = gameModuleBase + GameIndex::hookSite;
     if (gameModuleBase == 0) {
-        code = 3;
+        failure = InstallFailure::NoModuleBase;
     } else if (site <= gameModuleBase) {
-        code = 6;
+        failure = InstallFailure::SiteWrapped;
     } else if (const std::uintptr_t callee = ResolveCallTarget(site); callee == 0) {
-        code = 5;
+        failure = InstallFailure::NoCallAtSite;
     } else {
         // Known before the site is rewritten: a game thread may reach the
         // redirected call as soon as it is written.
         siteCallee = callee;
         if (trampoline.WriteCallSite(site, reinterpret_cast<std::uintptr_t>(&FavoritesMenuHook))) return;
-        code = 8;
+        failure = InstallFailure::SiteNotWritten;
     }
-    ReportFatalError("Velloquin::HandleOnPluginLoad", 1310, "couldn't install, error code: " + std::to_string(code));
+    ReportFatalError("Velloquin::HandleOnPluginLoad", 1310,
+                     "couldn't install, error code: " + std::to_string(static_cast<int>(failure)));
 }
 
 void OnMenuOpen(void* menuObject) {

@@ -58,15 +58,15 @@ void BranchTrampoline::Release() {
 
 // Walks down from the byte below the module, region by region, and takes the
 // top of the highest free region that is large enough and lies within reach.
-void BranchTrampoline::AllocateNearImage(std::size_t size, std::uintptr_t moduleBase) {
+TrampolineOutcome BranchTrampoline::AllocateNearImage(std::size_t size, std::uintptr_t moduleBase) {
     const std::uintptr_t lowest = moduleBase < searchWindow ? 0 : moduleBase - searchWindow;
-    if (m_base) return;
+    if (m_base) return TrampolineOutcome::Done;
     std::uintptr_t query = moduleBase - 1;
     for (;;) {
         MEMORY_BASIC_INFORMATION region{};
         if (!VirtualQuery(reinterpret_cast<LPCVOID>(query), &region, sizeof region)) {
             DiagnosticLog("VirtualQuery failed: %08X", GetLastError());
-            return;
+            return TrampolineOutcome::QueryFailed;
         }
         const auto regionBase = reinterpret_cast<std::uintptr_t>(region.BaseAddress);
         if (region.State == MEM_FREE && region.RegionSize >= size) {
@@ -77,7 +77,7 @@ void BranchTrampoline::AllocateNearImage(std::size_t size, std::uintptr_t module
                 m_base = result;
                 m_size = size;
                 m_pos = 0;
-                return;
+                return TrampolineOutcome::Done;
             }
             DiagnosticLog("trampoline alloc %016I64Xx%016I64X failed (%08X)",
                           static_cast<unsigned long long>(candidate), static_cast<unsigned long long>(size),
@@ -86,31 +86,30 @@ void BranchTrampoline::AllocateNearImage(std::size_t size, std::uintptr_t module
         query = regionBase - 1;
         if (query < lowest || regionBase == 0) {
             DiagnosticLog("couldn't allocate trampoline, no free space before image");
-            return;
+            return TrampolineOutcome::NoFreeSpace;
         }
     }
 }
 
-bool BranchTrampoline::WriteCallSite(std::uintptr_t site, std::uintptr_t target) {
+TrampolineOutcome BranchTrampoline::PlaceCallSite(std::uintptr_t site, std::uintptr_t target) {
     if (!m_base) {
         DiagnosticLog("Assertion failed in %s (%d): %s", sourceFile, 125, "m_base");
-        return false;
+        return TrampolineOutcome::NoPool;
     }
     if (m_size - m_pos < stubSize) {
         DiagnosticLog("Assertion failed in %s (%d): %s", sourceFile, 255, "result");
-        return false;
+        return TrampolineOutcome::PoolFull;
     }
     auto* stub = static_cast<unsigned char*>(m_base) + m_pos;
     m_pos += stubSize;
-    const unsigned char jump[6] = {0xFF, 0x25, 0x00, 0x00, 0x00, 0x00};
-    std::memcpy(stub, jump, sizeof jump);
-    std::memcpy(stub + 6, &target, 8);
+    const JumpStub jump{{0xFF, 0x25}, 0, target};
+    std::memcpy(stub, &jump, sizeof jump);
 
     const auto trampolineDispl = static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(stub) - site - 5);
     if (!((trampolineDispl >= INT32_MIN) && (trampolineDispl <= INT32_MAX))) {
         DiagnosticLog("Assertion failed in %s (%d): %s", sourceFile, 245,
                       "(trampolineDispl >= _I32_MIN) && (trampolineDispl <= _I32_MAX)");
-        return false;
+        return TrampolineOutcome::OutOfReach;
     }
     DWORD oldProtection = 0;
     VirtualProtect(reinterpret_cast<LPVOID>(site), 5, PAGE_EXECUTE_READWRITE, &oldProtection);
@@ -121,7 +120,7 @@ bool BranchTrampoline::WriteCallSite(std::uintptr_t site, std::uintptr_t target)
     *reinterpret_cast<volatile unsigned char*>(site + 4) = static_cast<unsigned char>(displacement >> 24);
     DWORD ignored = 0;
     VirtualProtect(reinterpret_cast<LPVOID>(site), 5, oldProtection, &ignored);
-    return true;
+    return TrampolineOutcome::Done;
 }
 
 std::uintptr_t ResolveCallTarget(std::uintptr_t site) {

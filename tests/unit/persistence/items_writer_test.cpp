@@ -5,7 +5,7 @@
 
 #include "items/form_text.h"
 #include "persistence/items_file.h"
-#include "persistence_fixture.h"
+#include "fixture.h"
 
 #ifndef _WIN32
 #include <sys/resource.h>

@@ -1,130 +1,19 @@
-// Start-up pieces with the plug-in's code linked in: the menu callback's
-// bookkeeping, the error boxes, and the trampoline's search and stubs.
+// The trampoline: the search for a pool below the module, the stubs, the
+// call sites and the diagnostic lines.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "game_runtime.h"
 #include "host.h"
 #include "image.h"
 #include "platform/win32.h"
-#include "core/error_report.h"
-#include "plugin/exports.h"
 #include "qvex_common/BranchTrampoline.h"
-#include "support/fake_menu.h"
-#include "support/plugin_state.h"
-#include "support/temp_file.h"
 
 using namespace TestHost;
-
-namespace {
-
-class EntryTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ResetWorld();
-        ResetPluginState();
-    }
-    FakeMenu Menu(const char* name) { return FakeMenu{FakeMenuTable(), name}; }
-};
-
-}  // namespace
-
-TEST_F(EntryTest, FavoritesMenuOpeningIsRecordedWithAnUnthrottledNextPass) {
-    SetNow(5'000'000'000);
-    FakeMenu menu = Menu("FavoritesMenu");
-    Velloquin::populateFailed = true;
-    Velloquin::favoritesMenuPopulated = true;
-    Velloquin::OnMenuOpen(&menu);
-    EXPECT_TRUE(Velloquin::favoritesMenuOpened);
-    EXPECT_FALSE(Velloquin::favoritesMenuPopulated);
-    EXPECT_FALSE(Velloquin::populateFailed);
-    EXPECT_EQ(Velloquin::openFavoritesMenu, reinterpret_cast<Velloquin::Game::Menu*>(&menu));
-    EXPECT_EQ(Velloquin::favoritesMenuOpenTime, 5'000'000'000);
-    EXPECT_EQ(Velloquin::lastUpdateTime, Velloquin::favoritesMenuOpenTime - 100'000'000);
-}
-
-TEST_F(EntryTest, MenuNamesAreComparedExactly) {
-    for (const char* name : {"favoritesmenu", "FavoritesMenu2", "FAVORITESMENU", "InventoryMenu", "PowersMenu", ""}) {
-        FakeMenu menu = Menu(name);
-        Velloquin::OnMenuOpen(&menu);
-        EXPECT_FALSE(Velloquin::favoritesMenuOpened) << name;
-    }
-    FakeMenu nameless = Menu(nullptr);
-    Velloquin::OnMenuOpen(&nameless);
-    Velloquin::OnMenuOpen(nullptr);
-    EXPECT_FALSE(Velloquin::favoritesMenuOpened);
-    EXPECT_FALSE(Velloquin::reloadPending);
-}
-
-TEST_F(EntryTest, CreditsScheduleOneReloadAndKeepTheFirstTime) {
-    FakeMenu credits = Menu("EndGameCreditsMenu");
-    SetNow(1'000);
-    Velloquin::OnMenuOpen(&credits);
-    EXPECT_TRUE(Velloquin::reloadPending);
-    EXPECT_EQ(Velloquin::creditsMenuTime, 1'000);
-    SetNow(9'000);
-    Velloquin::OnMenuOpen(&credits);
-    EXPECT_EQ(Velloquin::creditsMenuTime, 1'000);
-}
-
-TEST_F(EntryTest, AnInactivePluginIgnoresEveryMenu) {
-    Velloquin::pluginInactive = 1;
-    for (const char* name : {"FavoritesMenu", "EndGameCreditsMenu"}) {
-        FakeMenu menu = Menu(name);
-        Velloquin::OnMenuOpen(&menu);
-    }
-    EXPECT_FALSE(Velloquin::favoritesMenuOpened);
-    EXPECT_FALSE(Velloquin::reloadPending);
-    EXPECT_EQ(Velloquin::creditsMenuTime, 0);
-}
-
-// ---- error boxes
-TEST_F(EntryTest, NonFatalReportAnsweredNoReturnsToTheCaller) {
-    QueueBoxAnswer(IDNO);
-    Velloquin::ReportError("Velloquin::ReloadFavoriteItems", 697, "x couldn't be opened, error code: 1");
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].title, "Velloquin - QVEX Plugin by Ondrastel v2.1");
-    EXPECT_EQ(Boxes()[0].style, static_cast<unsigned>(MB_YESNO));
-    EXPECT_EQ(Boxes()[0].text,
-              "An error has occured in function Velloquin::ReloadFavoriteItems at line 697\n\n\nError text: \n"
-              " -> x couldn't be opened, error code: 1\n\n\nWould you like to exit?");
-}
-
-TEST_F(EntryTest, AFailedBoxCountsAsNo) {
-    QueueBoxAnswer(0);
-    Velloquin::ReportError("Velloquin::GetPlayerID", 354, "cannot get PlayerID");
-    EXPECT_EQ(Boxes().size(), 1u);
-}
-
-TEST_F(EntryTest, NonFatalReportAnsweredYesEndsTheProcessWithExitCode0) {
-    const std::string reportPath = DeathTestReportPath();
-    std::remove(reportPath.c_str());
-    EXPECT_EXIT(
-        {
-            SetExitReportFile(reportPath);
-            QueueBoxAnswer(IDYES);
-            Velloquin::ReportError("Velloquin::GetPlayerID", 354, "cannot get PlayerID");
-            std::_Exit(3);
-        },
-        ::testing::ExitedWithCode(0), "");
-    const ExitReport report = ReadExitReport(reportPath);
-    EXPECT_TRUE(report.ended);
-    ASSERT_EQ(report.boxes.size(), 1u);
-    EXPECT_EQ(report.boxes[0].style, 4u);
-}
-
-TEST_F(EntryTest, VersionTextComesFromTheVersionRecord) {
-    EXPECT_EQ(Velloquin::GetVersionText(), "2.1");
-    const std::uint32_t saved = QVEXPlugin_Version.pluginVersion;
-    QVEXPlugin_Version.pluginVersion = 0x0A0C0000;
-    EXPECT_EQ(Velloquin::GetVersionText(), "10.12");
-    QVEXPlugin_Version.pluginVersion = saved;
-}
-
-// ---- the trampoline
 namespace {
 
 class TrampolineTest : public ::testing::Test {
@@ -248,7 +137,7 @@ TEST_F(StubTest, DisplacementsAtTheEdgesOfThe32BitRangeAreAccepted) {
 TEST_F(StubTest, OneByteBeyondTheRangeIsRefusedWithTheDiagnosticLine) {
     const std::uintptr_t site = Base() - 5 - 0x80000000;  // displacement 2^31
     ::testing::internal::CaptureStdout();
-    EXPECT_FALSE(pool.WriteCallSite(site, 0x1234));
+    EXPECT_EQ(pool.PlaceCallSite(site, 0x1234), Velloquin::TrampolineOutcome::OutOfReach);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
               "Assertion failed in BranchTrampoline.cpp (245): (trampolineDispl >= _I32_MIN) && (trampolineDispl <= "
               "_I32_MAX)\n");
@@ -257,13 +146,13 @@ TEST_F(StubTest, OneByteBeyondTheRangeIsRefusedWithTheDiagnosticLine) {
 TEST_F(StubTest, NoPoolOrAFullPoolIsRefused) {
     Velloquin::BranchTrampoline empty;
     ::testing::internal::CaptureStdout();
-    EXPECT_FALSE(empty.WriteCallSite(ImageBase() + 0x100000, 0x1234));
+    EXPECT_EQ(empty.PlaceCallSite(ImageBase() + 0x100000, 0x1234), Velloquin::TrampolineOutcome::NoPool);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Assertion failed in BranchTrampoline.cpp (125): m_base\n");
 
     const std::uintptr_t site = ImageBase() + 0x100000;
     for (int i = 0; i < 18; ++i) ASSERT_TRUE(pool.WriteCallSite(site + 8 * i, 0x1234)) << i;
     ::testing::internal::CaptureStdout();
-    EXPECT_FALSE(pool.WriteCallSite(site, 0x1234));
+    EXPECT_EQ(pool.PlaceCallSite(site, 0x1234), Velloquin::TrampolineOutcome::PoolFull);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Assertion failed in BranchTrampoline.cpp (255): result\n");
 }
 

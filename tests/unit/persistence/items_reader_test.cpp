@@ -5,7 +5,7 @@
 #include <random>
 
 #include "persistence/items_file.h"
-#include "persistence_fixture.h"
+#include "fixture.h"
 
 #ifdef _WIN32
 #include <windows.h>

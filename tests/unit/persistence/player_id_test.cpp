@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "persistence/items_file.h"
-#include "persistence_fixture.h"
+#include "fixture.h"
 
 namespace PersistenceTests {
 namespace {

@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "persistence/items_file.h"
-#include "persistence_fixture.h"
+#include "fixture.h"
 
 namespace PersistenceTests {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "image.h"
 #include "persistence/form_identity.h"
-#include "persistence_fixture.h"
+#include "fixture.h"
 #include "game/game_index.h"
 
 namespace PersistenceTests {

@@ -1,0 +1,68 @@
+// The error boxes: their texts, titles and styles byte for byte, and what
+// each answer does.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "core/error_report.h"
+#include "core/version.h"
+#include "host.h"
+#include "platform/win32.h"
+#include "support/plugin_state.h"
+#include "support/temp_file.h"
+
+using namespace TestHost;
+
+namespace {
+
+class ErrorReportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetWorld();
+        ResetPluginState();
+    }
+};
+
+}  // namespace
+TEST_F(ErrorReportTest, NonFatalReportAnsweredNoReturnsToTheCaller) {
+    QueueBoxAnswer(IDNO);
+    Velloquin::ReportError("Velloquin::ReloadFavoriteItems", 697, "x couldn't be opened, error code: 1");
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].title, "Velloquin - QVEX Plugin by Ondrastel v2.1");
+    EXPECT_EQ(Boxes()[0].style, static_cast<unsigned>(MB_YESNO));
+    EXPECT_EQ(Boxes()[0].text,
+              "An error has occured in function Velloquin::ReloadFavoriteItems at line 697\n\n\nError text: \n"
+              " -> x couldn't be opened, error code: 1\n\n\nWould you like to exit?");
+}
+
+TEST_F(ErrorReportTest, AFailedBoxCountsAsNo) {
+    QueueBoxAnswer(0);
+    Velloquin::ReportError("Velloquin::GetPlayerID", 354, "cannot get PlayerID");
+    EXPECT_EQ(Boxes().size(), 1u);
+}
+
+TEST_F(ErrorReportTest, NonFatalReportAnsweredYesEndsTheProcessWithExitCode0) {
+    const std::string reportPath = DeathTestReportPath();
+    std::remove(reportPath.c_str());
+    EXPECT_EXIT(
+        {
+            SetExitReportFile(reportPath);
+            QueueBoxAnswer(IDYES);
+            Velloquin::ReportError("Velloquin::GetPlayerID", 354, "cannot get PlayerID");
+            std::_Exit(3);
+        },
+        ::testing::ExitedWithCode(0), "");
+    const ExitReport report = ReadExitReport(reportPath);
+    EXPECT_TRUE(report.ended);
+    ASSERT_EQ(report.boxes.size(), 1u);
+    EXPECT_EQ(report.boxes[0].style, 4u);
+}
+
+TEST_F(ErrorReportTest, VersionTextComesFromTheVersionRecord) {
+    EXPECT_EQ(Velloquin::GetVersionText(), "2.1");
+    const std::uint32_t saved = QVEXPlugin_Version.pluginVersion;
+    QVEXPlugin_Version.pluginVersion = 0x0A0C0000;
+    EXPECT_EQ(Velloquin::GetVersionText(), "10.12");
+    QVEXPlugin_Version.pluginVersion = saved;
+}

@@ -1,0 +1,71 @@
+// The loader's menu callback: what it records for the update pass, and
+// what it ignores.
+#include <gtest/gtest.h>
+
+#include "host.h"
+#include "plugin/exports.h"
+#include "support/fake_menu.h"
+#include "support/plugin_state.h"
+
+using namespace TestHost;
+
+namespace {
+
+class EntryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetWorld();
+        ResetPluginState();
+    }
+    FakeMenu Menu(const char* name) { return FakeMenu{FakeMenuTable(), name}; }
+};
+
+}  // namespace
+TEST_F(EntryTest, FavoritesMenuOpeningIsRecordedWithAnUnthrottledNextPass) {
+    SetNow(5'000'000'000);
+    FakeMenu menu = Menu("FavoritesMenu");
+    Velloquin::populateFailed = true;
+    Velloquin::favoritesMenuPopulated = true;
+    Velloquin::OnMenuOpen(&menu);
+    EXPECT_TRUE(Velloquin::favoritesMenuOpened);
+    EXPECT_FALSE(Velloquin::favoritesMenuPopulated);
+    EXPECT_FALSE(Velloquin::populateFailed);
+    EXPECT_EQ(Velloquin::openFavoritesMenu, reinterpret_cast<Velloquin::Game::Menu*>(&menu));
+    EXPECT_EQ(Velloquin::favoritesMenuOpenTime, 5'000'000'000);
+    EXPECT_EQ(Velloquin::lastUpdateTime, Velloquin::favoritesMenuOpenTime - 100'000'000);
+}
+
+TEST_F(EntryTest, MenuNamesAreComparedExactly) {
+    for (const char* name : {"favoritesmenu", "FavoritesMenu2", "FAVORITESMENU", "InventoryMenu", "PowersMenu", ""}) {
+        FakeMenu menu = Menu(name);
+        Velloquin::OnMenuOpen(&menu);
+        EXPECT_FALSE(Velloquin::favoritesMenuOpened) << name;
+    }
+    FakeMenu nameless = Menu(nullptr);
+    Velloquin::OnMenuOpen(&nameless);
+    Velloquin::OnMenuOpen(nullptr);
+    EXPECT_FALSE(Velloquin::favoritesMenuOpened);
+    EXPECT_FALSE(Velloquin::reloadPending);
+}
+
+TEST_F(EntryTest, CreditsScheduleOneReloadAndKeepTheFirstTime) {
+    FakeMenu credits = Menu("EndGameCreditsMenu");
+    SetNow(1'000);
+    Velloquin::OnMenuOpen(&credits);
+    EXPECT_TRUE(Velloquin::reloadPending);
+    EXPECT_EQ(Velloquin::creditsMenuTime, 1'000);
+    SetNow(9'000);
+    Velloquin::OnMenuOpen(&credits);
+    EXPECT_EQ(Velloquin::creditsMenuTime, 1'000);
+}
+
+TEST_F(EntryTest, AnInactivePluginIgnoresEveryMenu) {
+    Velloquin::pluginInactive = 1;
+    for (const char* name : {"FavoritesMenu", "EndGameCreditsMenu"}) {
+        FakeMenu menu = Menu(name);
+        Velloquin::OnMenuOpen(&menu);
+    }
+    EXPECT_FALSE(Velloquin::favoritesMenuOpened);
+    EXPECT_FALSE(Velloquin::reloadPending);
+    EXPECT_EQ(Velloquin::creditsMenuTime, 0);
+}
