@@ -11,6 +11,10 @@
 
 namespace Velloquin {
 
+// The four keywords the icon choice tests by identity. Looked up again by
+// PrecacheIconKeywords on every reload (game-load sink, deferred reload),
+// under stateMutex; read by the menu fill under stateMutex. Null until the
+// first load, and when the game has no such form.
 const Game::Form* grenadeKeyword = nullptr;
 const Game::Form* mineKeyword = nullptr;
 const Game::Form* medicalKeyword1 = nullptr;

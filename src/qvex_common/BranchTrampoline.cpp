@@ -11,6 +11,8 @@ namespace Velloquin {
 
 namespace {
 
+// One line of diagnostic output. Only the loader's thread writes it, in
+// QVEXPlugin_Load (the pool and the call site are made there, once).
 char logBuffer[8192];
 
 constexpr std::uintptr_t searchWindow = 0x78000000;
