@@ -247,7 +247,9 @@ TEST_F(SelectionTest, NumbersOutsideTheSlotsDoNothing) {
     EXPECT_EQ(Count("equip"), 0);
     EXPECT_EQ(V::quickItems[3], G(rifle));
     for (std::size_t i = 0; i < 12; ++i) {
-        if (i != 3) EXPECT_EQ(V::quickItems[i], nullptr) << i;
+        if (i != 3) {
+            EXPECT_EQ(V::quickItems[i], nullptr) << i;
+        }
     }
 }
 
