@@ -3,7 +3,10 @@
 # when it is missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ googletest libbenchmark-dev g++-mingw-w64-x86-64-posix wine wine64 zip unzip)
+# clang-14: the second compiler of the Windows DLL; llvm-16: llvm-ml-16, the
+# MASM assembler of the DLL variant with the MASM hook entry.
+packages=(cmake ninja-build g++ googletest libbenchmark-dev g++-mingw-w64-x86-64-posix clang-14 llvm-16 wine wine64 zip
+          unzip)
 missing=()
 for package in "${packages[@]}"; do
   dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test of both builds: Linux (debug, AddressSanitizer
-# with UndefinedBehaviorSanitizer, ThreadSanitizer) and the Windows DLL under Wine.
+# with UndefinedBehaviorSanitizer, ThreadSanitizer) and the Windows DLL under
+# Wine, built by MinGW g++ (with the variant that has the MASM hook entry) and
+# by clang.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -13,10 +15,15 @@ for preset in linux linux-asan linux-tsan; do
   ctest --preset "$preset" -j "$jobs"
 done
 
-echo "=== windows (under Wine)"
-cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$jobs"
+for preset in windows windows-clang; do
+  echo "=== $preset (build)"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+done
 source scripts/wine-env.sh
 wine_start
 trap wine_stop EXIT
-ctest --preset windows
+for preset in windows windows-clang; do
+  echo "=== $preset (under Wine)"
+  ctest --preset "$preset"
+done

@@ -1,7 +1,7 @@
-# Sourced by the scripts: a Wine prefix of the build's own, started before the
+# Sourced by the scripts: a Wine prefix of the Windows builds' own, started before the
 # Windows programs run and stopped after (Wine's helper processes would
 # otherwise hold the test runner's pipes open).
-export VELLOQUIN_WINEPREFIX="${VELLOQUIN_WINEPREFIX:-$(pwd)/build/windows/wineprefix}"
+export VELLOQUIN_WINEPREFIX="${VELLOQUIN_WINEPREFIX:-$(pwd)/build/wineprefix}"
 export WINEPREFIX="$VELLOQUIN_WINEPREFIX"
 export WINEDEBUG=-all
 wine_start() {

@@ -44,7 +44,11 @@ std::string GetAddressText(std::uintptr_t address) { return address == 0 ? std::
 std::string DescribeForm(const Game::Form* form) {
     if (!form) return "!!! ERROR: nullptr form !!!";
 
-    std::string text = "[" + GetHexID(Game::FormId(form)) + " | " + GetAddressText(reinterpret_cast<std::uintptr_t>(form));
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "[" + std::string.
+    std::string text = "[";
+    text += GetHexID(Game::FormId(form));
+    text += " | ";
+    text += GetAddressText(reinterpret_cast<std::uintptr_t>(form));
 
     // The type and data-file index texts are built separately; a failure in
     // either one is shown in its place and cuts the description short there.

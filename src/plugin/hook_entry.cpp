@@ -17,9 +17,10 @@ void VelloquinFavoritesMenuHookBody() {
 }
 }
 
-#if defined(_MSC_VER)
+#if defined(_MSC_VER) || defined(VELLOQUIN_MASM_HOOK_ENTRY)
 // The Microsoft compiler has no inline assembly for x64: hook_entry_msvc.asm
-// holds the same entry for it.
+// holds the same entry for it (a MinGW build can link that one too, so that it
+// is tested here).
 #elif defined(_WIN64)
 // Microsoft x64: arguments in rcx, rdx, r8, r9 (xmm0 to xmm3 for floating
 // point), the rest on the stack above 32 bytes of home space.

@@ -2,7 +2,16 @@
 ; builds take the same code from hook_entry.cpp. It calls the game function the
 ; redirected call displaced with every argument untouched (rcx, rdx, r8, r9,
 ; xmm0 to xmm3, and the first eight stack arguments copied into place), then
-; runs the plug-in's own work.
+; runs the plug-in's own work, and hands the game's caller what the displaced
+; function returned (rax and xmm0, kept across the plug-in's work). No
+; callee-saved register is used.
+;
+; The frame, 68h bytes below the return address (rsp is 16-byte aligned at
+; both calls):
+;   rsp + 00h  home space of the called functions
+;   rsp + 20h  the eight stack arguments, copied; after the displaced call
+;              returns: its rax at 20h, its xmm0 at 30h
+;   rsp + 60h  padding
 
 EXTERN ?siteCallee@Velloquin@@3_KA:QWORD
 EXTERN VelloquinFavoritesMenuHookBody:PROC
@@ -30,7 +39,11 @@ FavoritesMenuHook PROC FRAME
     mov rax, [rsp + 0C8h]
     mov [rsp + 58h], rax
     call qword ptr [?siteCallee@Velloquin@@3_KA]
+    mov [rsp + 20h], rax
+    movaps xmmword ptr [rsp + 30h], xmm0
     call VelloquinFavoritesMenuHookBody
+    mov rax, [rsp + 20h]
+    movaps xmm0, xmmword ptr [rsp + 30h]
     add rsp, 68h
     ret
 FavoritesMenuHook ENDP

@@ -56,7 +56,7 @@ std::size_t PeOffset(const std::vector<PeSection>& sections, std::uint32_t rva) 
     return 0;
 }
 
-LibraryFile ReadPe(std::vector<unsigned char> bytes) {
+[[maybe_unused]] LibraryFile ReadPe(std::vector<unsigned char> bytes) {
     LibraryFile library;
     const auto pe = At<std::uint32_t>(bytes, 0x3C);
     if (At<std::uint32_t>(bytes, pe) != 0x4550) return library;
@@ -95,7 +95,7 @@ LibraryFile ReadPe(std::vector<unsigned char> bytes) {
 }
 
 // ---- ELF64: the defined global symbols of the dynamic symbol table
-LibraryFile ReadElf(std::vector<unsigned char> bytes) {
+[[maybe_unused]] LibraryFile ReadElf(std::vector<unsigned char> bytes) {
     LibraryFile library;
     if (bytes.size() < 64 || std::memcmp(bytes.data(), "\x7f" "ELF", 4) != 0) return library;
     const auto sectionTable = At<std::uint64_t>(bytes, 0x28);
