@@ -80,7 +80,8 @@ std::uintptr_t Reserve() {
 
 // The game's functions that answer a bool or a byte. The game's compiler
 // leaves whatever it likes in the rest of eax; their stubs put junk there, so
-// a caller that reads more than al answers wrongly. Each takes at most four
+// a caller that reads more than al answers wrongly. They also leave junk in
+// the registers a call may change. Each takes at most four
 // arguments, all in registers, so the stub's own frame hides none of them.
 constexpr std::uint32_t byteAnswers[] = {Velloquin::GameIndex::IsMenuOpen, Velloquin::GameIndex::IsEquipped,
                                          Velloquin::GameIndex::itemCount};
@@ -96,6 +97,13 @@ void WriteStub(std::uint32_t offset, const void* function) {
         code.Emit({0x0F, 0xB6, 0xC0});        // movzx eax, al
         code.Emit({0x0D});                    // or eax, junk
         code.Emit32(byteAnswerJunk);
+        // The registers no caller may expect kept (in either convention)
+        // come back changed, as from any function of the game.
+        code.MoveImmediate(1, 0xC1088E2ED0000000ull);  // mov rcx, junk
+        for (unsigned char n = 0; n < 6; ++n)           // movq xmmN, rcx
+            code.Emit({0x66, 0x48, 0x0F, 0x6E, static_cast<unsigned char>(0xC1 | (n << 3))});
+        code.Emit({0x48, 0x89, 0xCA, 0x49, 0x89, 0xC8, 0x49, 0x89, 0xC9,  // mov rdx, rcx; mov r8, rcx; mov r9, rcx
+                   0x49, 0x89, 0xCA, 0x49, 0x89, 0xCB});                 // mov r10, rcx; mov r11, rcx
         code.Emit({0xC3});
         WriteImage(offset, code.bytes.data(), code.bytes.size());
         return;
