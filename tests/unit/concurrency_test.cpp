@@ -39,6 +39,7 @@ TEST(Concurrency, MenuCallbacksSinksTheHookLoadsAndResetsRunTogether) {
     LoaderMessage ready{nullptr, 2};
     V::OnLoaderMessage(&ready);
 
+    const int madeBefore = HostStringsMade();
     std::atomic<bool> stop{false};
     std::atomic<long> passes{0};
     std::atomic<long> loads{0};
@@ -60,6 +61,7 @@ TEST(Concurrency, MenuCallbacksSinksTheHookLoadsAndResetsRunTogether) {
                             {FakeMenuTable(), "EndGameCreditsMenu"}};
         while (!stop) {
             for (FakeMenu& menu : names) V::OnMenuOpen(&menu);
+            Advance(10'000);  // past the hold after the credits, so that passes do their work
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
     });
@@ -85,7 +87,7 @@ TEST(Concurrency, MenuCallbacksSinksTheHookLoadsAndResetsRunTogether) {
     threads.emplace_back([&] {  // game resets
         while (!stop) {
             FireGameReset(1);
-            V::reloadPending = 0;
+            Advance(10'000);
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     });
@@ -94,6 +96,8 @@ TEST(Concurrency, MenuCallbacksSinksTheHookLoadsAndResetsRunTogether) {
     for (auto& thread : threads) thread.join();
 
     EXPECT_GT(passes.load(), 100);
+    // Passes past the throttle and the hold ask the game which menus are open.
+    EXPECT_GT(HostStringsMade() - madeBefore, 100);
     EXPECT_GT(loads.load(), 10);
     EXPECT_EQ(LiveHostStrings(), 0);
     EXPECT_EQ(InventoryLockDepth(), 0);
