@@ -38,9 +38,16 @@ struct ModeContext {
     std::uint64_t unused[4];
 };
 
+// Sinks as the game's threads see them when they fire an event: appended
+// under the world's lock, read through an acquiring count without it, so that
+// firing puts no ordering between the threads that fire.
+constexpr std::size_t maxSinks = 16;
+
 struct RuntimeWorld {
     std::mutex mutex;
     std::vector<Registration> registrations;
+    Registration sinkTable[maxSinks] = {};
+    std::atomic<std::size_t> sinkCount{0};
     EventSource playerUpdateSource{EventKind::PlayerUpdate, {}};
     EventSource resetSource{EventKind::GameReset, {}};
     ModeContext modeContext{};
@@ -68,6 +75,11 @@ void* HostRegisterEventSink(EventSource* source, void* sink) {
     auto& world = World();
     std::lock_guard lock(world.mutex);
     world.registrations.push_back({source->kind, sink});
+    const std::size_t count = world.sinkCount.load(std::memory_order_relaxed);
+    if (count < maxSinks) {
+        world.sinkTable[count] = {source->kind, sink};
+        world.sinkCount.store(count + 1, std::memory_order_release);
+    }
     const char* names[] = {"PlayerUpdateEvent", "TESLoadGameEvent", "GameResetEvent"};
     Record(std::string("sink registered for ") + names[static_cast<int>(source->kind)]);
     return nullptr;
@@ -113,6 +125,7 @@ void ResetRuntime() {
     {
         std::lock_guard lock(world.mutex);
         world.registrations.clear();
+        world.sinkCount.store(0, std::memory_order_relaxed);
         world.closeOnRequest = true;
         world.closeRequests.clear();
     }
@@ -150,13 +163,10 @@ namespace {
 
 template <class Event>
 void Fire(EventKind kind, const Event& event, void* source) {
-    std::vector<Registration> sinks;
-    {
-        auto& world = World();
-        std::lock_guard lock(world.mutex);
-        sinks = world.registrations;
-    }
-    for (const auto& registration : sinks) {
+    auto& world = World();
+    const std::size_t count = world.sinkCount.load(std::memory_order_acquire);
+    for (std::size_t i = 0; i < count; ++i) {
+        const Registration& registration = world.sinkTable[i];
         if (registration.kind != kind) continue;
         // Slot 1 of the sink's table: OnEvent(sink, event, source).
         auto table = *static_cast<void* const* const*>(registration.sink);

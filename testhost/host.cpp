@@ -2,14 +2,18 @@
 // loader, the hook site routine, and loading the plug-in.
 #include "host.h"
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 
 #include "image.h"
+#include "machine_code.h"
+#include "thread_log.h"
 #include "platform_seam.h"
 #include "game/game_index.h"
 #include "recorder.h"
@@ -20,12 +24,16 @@ namespace GI = Velloquin::GameIndex;
 
 namespace {
 
+// The host's own data (boxes, answers). The plug-in's frequent paths (keys,
+// clock, records) do not take this lock, so the host puts no ordering
+// between the plug-in's threads that the plug-in does not make itself.
 std::mutex hostMutex;
 std::atomic<std::int64_t> clockNow{0};
 std::atomic<bool> realClock{false};
 std::atomic<bool> recordKeyQueries{true};
-std::map<int, bool> keysDown;
-std::vector<int> keyQueries;
+std::array<std::atomic<bool>, 256> keysDown{};
+struct KeyQueriesTag;
+using KeyQueryLog = ThreadLog<int, KeyQueriesTag>;
 std::deque<int> boxAnswers;
 std::vector<Box> boxes;
 LoaderState loader;
@@ -87,75 +95,141 @@ struct LoaderMessageData {
 };
 
 // ---- the hook site routine and the original callee
-// The callee records what arrives in the argument registers and the first
-// stack arguments; it is machine code so that nothing of a compiler's
-// choosing touches a register first.
-constexpr std::uint32_t calleeOffset = GI::hookSite + 0x80;
+// Both are machine code, so that nothing of a compiler's choosing touches a
+// register first. The routine, as a game function would, keeps its caller's
+// callee-saved registers; before the redirected call it loads a distinct
+// sentinel into each of them and pushes eight stack arguments, and after it
+// records what those registers and the returned rax and xmm0 hold. The callee
+// records its argument registers, its eight stack arguments and the stack's
+// alignment at its first instruction, and returns sentinels in rax and xmm0.
+constexpr std::uint32_t calleeOffset = GI::hookSite + 0x400;
+constexpr int stackArgumentCount = 8;
 
 #ifdef _WIN32
 constexpr int integerRegisters[] = {1, 2, 8, 9};  // rcx, rdx, r8, r9
 constexpr int vectorRegisterCount = 4;
-constexpr int firstStackArgument = 0x28;          // return address and home space
-const unsigned char routinePrologue[] = {
-    0x48, 0x83, 0xEC, 0x38,                                // sub rsp, 0x38
-    0x48, 0xC7, 0x44, 0x24, 0x20, 0x55, 0x55, 0x00, 0x00,  // mov qword [rsp+0x20], 0x5555
-    0x48, 0xC7, 0x44, 0x24, 0x28, 0x66, 0x66, 0x00, 0x00,  // mov qword [rsp+0x28], 0x6666
-};
-const unsigned char routineEpilogue[] = {0x48, 0x83, 0xC4, 0x38, 0xC3};  // add rsp, 0x38; ret
+constexpr int homeSpace = 0x20;
+constexpr int calleeSavedRegisters[] = {3, 5, 7, 6, 12, 13, 14, 15};
+constexpr const char* calleeSavedNames[] = {"rbx", "rbp", "rdi", "rsi", "r12", "r13", "r14", "r15"};
+constexpr int firstSavedVector = 6;  // xmm6 to xmm15
+constexpr int savedVectorCount = 10;
 #else
 constexpr int integerRegisters[] = {7, 6, 2, 1, 8, 9};  // rdi, rsi, rdx, rcx, r8, r9
 constexpr int vectorRegisterCount = 8;
-constexpr int firstStackArgument = 0x08;                // return address
-const unsigned char routinePrologue[] = {
-    0x48, 0x83, 0xEC, 0x18,                                // sub rsp, 0x18
-    0x48, 0xC7, 0x04, 0x24, 0x55, 0x55, 0x00, 0x00,        // mov qword [rsp], 0x5555
-    0x48, 0xC7, 0x44, 0x24, 0x08, 0x66, 0x66, 0x00, 0x00,  // mov qword [rsp+8], 0x6666
-};
-const unsigned char routineEpilogue[] = {0x48, 0x83, 0xC4, 0x18, 0xC3};  // add rsp, 0x18; ret
+constexpr int homeSpace = 0;
+constexpr int calleeSavedRegisters[] = {3, 5, 12, 13, 14, 15};
+constexpr const char* calleeSavedNames[] = {"rbx", "rbp", "r12", "r13", "r14", "r15"};
+constexpr int firstSavedVector = 0;
+constexpr int savedVectorCount = 0;  // System V keeps no vector register across a call
 #endif
+constexpr int calleeSavedCount = static_cast<int>(std::size(calleeSavedRegisters));
 
-void Emit(std::vector<unsigned char>& code, std::initializer_list<unsigned char> bytes) {
-    code.insert(code.end(), bytes);
+// What the routine saw after the call (written by its machine code).
+struct AfterCall {
+    std::uint64_t integers[8];
+    std::uint64_t vectors[10][2];
+    std::uint64_t rax;
+    std::uint64_t xmm0[2];
+};
+AfterCall afterCall;
+
+struct Sentinels {
+    std::uint64_t integers[8];
+    std::uint64_t vectors[10][2];
+    std::uint64_t stackArguments[stackArgumentCount];
+    std::uint64_t returnedXmm0[2];
+    std::uint64_t returnedRax;
+};
+constexpr Sentinels sentinels = [] {
+    Sentinels s{};
+    for (int i = 0; i < 8; ++i) s.integers[i] = 0x5AFE'0000'0000'0000ull + 0x0101'0101'0101ull * (i + 1);
+    for (int i = 0; i < 10; ++i) {
+        s.vectors[i][0] = 0x7EC0'0000'0000'0000ull + 0x1111'1111ull * (i + 1);
+        s.vectors[i][1] = 0x3C70'0000'0000'0000ull + 0x2222'2222ull * (i + 1);
+    }
+    for (int i = 0; i < stackArgumentCount; ++i) s.stackArguments[i] = 0x5A5A'0000ull + 0x1111ull * (i + 1);
+    s.returnedXmm0[0] = 0x400921FB54442D18ull;  // 3.14159...
+    s.returnedXmm0[1] = 0xD00D'FEED'0000'0001ull;
+    s.returnedRax = 0x0BAD'CAFE'1234'5678ull;
+    return s;
+}();
+
+constexpr int rax = 0, rcx = 1, rsp = 4, r11 = 11;
+
+// The routine's frame: home space and stack arguments for the call, then the
+// caller's xmm6 to xmm15; eight bytes more align the call to 16.
+constexpr int vectorSaveArea = homeSpace + 8 * stackArgumentCount;
+constexpr std::uint32_t frameSize = vectorSaveArea + 16 * savedVectorCount + 8;
+static_assert((8 * calleeSavedCount + frameSize) % 16 == 8, "the call must find rsp 16-aligned");
+
+// The part before the call instruction at the hook site.
+std::vector<unsigned char> RoutineBeforeCall() {
+    MachineCode::Code code;
+    for (int reg : calleeSavedRegisters) code.Push(reg);
+    code.SubtractFromRsp(frameSize);
+    for (int i = 0; i < savedVectorCount; ++i) code.StoreVector(rsp, vectorSaveArea + 16 * i, firstSavedVector + i);
+    for (int i = 0; i < calleeSavedCount; ++i) code.MoveImmediate(calleeSavedRegisters[i], sentinels.integers[i]);
+    code.MoveImmediate(r11, reinterpret_cast<std::uint64_t>(&sentinels));
+    for (int i = 0; i < savedVectorCount; ++i)
+        code.LoadVector(firstSavedVector + i, r11, offsetof(Sentinels, vectors) + 16 * i);
+    for (int i = 0; i < stackArgumentCount; ++i) {
+        code.Load(rax, r11, offsetof(Sentinels, stackArguments) + 8 * i);
+        code.Store(rsp, homeSpace + 8 * i, rax);
+    }
+    return code.bytes;
 }
-void EmitDisp32(std::vector<unsigned char>& code, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) code.push_back(static_cast<unsigned char>(value >> (8 * i)));
+
+// The part after it: record, restore, return.
+std::vector<unsigned char> RoutineAfterCall() {
+    MachineCode::Code code;
+    code.MoveImmediate(r11, reinterpret_cast<std::uint64_t>(&afterCall));
+    for (int i = 0; i < calleeSavedCount; ++i)
+        code.Store(r11, offsetof(AfterCall, integers) + 8 * i, calleeSavedRegisters[i]);
+    for (int i = 0; i < savedVectorCount; ++i)
+        code.StoreVector(r11, offsetof(AfterCall, vectors) + 16 * i, firstSavedVector + i);
+    code.Store(r11, offsetof(AfterCall, rax), rax);
+    code.StoreVector(r11, offsetof(AfterCall, xmm0), 0);
+    for (int i = 0; i < savedVectorCount; ++i) code.LoadVector(firstSavedVector + i, rsp, vectorSaveArea + 16 * i);
+    code.AddToRsp(frameSize);
+    for (int i = calleeSavedCount - 1; i >= 0; --i) code.Pop(calleeSavedRegisters[i]);
+    code.Emit({0xC3});
+    return code.bytes;
 }
 
 std::vector<unsigned char> CalleeCode() {
-    std::vector<unsigned char> code;
-    const auto target = reinterpret_cast<std::uint64_t>(&capture);
-    Emit(code, {0x48, 0xB8});  // mov rax, &capture
-    for (int i = 0; i < 8; ++i) code.push_back(static_cast<unsigned char>(target >> (8 * i)));
+    MachineCode::Code code;
+    code.MoveImmediate(rax, reinterpret_cast<std::uint64_t>(&capture));
     int index = 0;
-    for (int reg : integerRegisters) {  // mov [rax + 8*index], reg
-        Emit(code, {static_cast<unsigned char>(0x48 | (reg >= 8 ? 4 : 0)), 0x89,
-                    static_cast<unsigned char>(0x80 | ((reg & 7) << 3))});
-        EmitDisp32(code, offsetof(CalleeCapture, integerRegisters) + 8 * index++);
-    }
+    for (int reg : integerRegisters) code.Store(rax, offsetof(CalleeCapture, integerRegisters) + 8 * index++, reg);
     for (int n = 0; n < vectorRegisterCount; ++n) {  // movq [rax + ...], xmmN
-        Emit(code, {0x66, 0x0F, 0xD6, static_cast<unsigned char>(0x80 | (n << 3))});
-        EmitDisp32(code, offsetof(CalleeCapture, vectorRegisters) + 8 * n);
+        code.Emit({0x66, 0x0F, 0xD6, static_cast<unsigned char>(0x80 | (n << 3))});
+        code.Emit32(offsetof(CalleeCapture, vectorRegisters) + 8 * n);
     }
-    for (int n = 0; n < 4; ++n) {
-        // mov rcx, [rsp + first + 8n]; mov [rax + ...], rcx
-        Emit(code, {0x48, 0x8B, 0x8C, 0x24});
-        EmitDisp32(code, firstStackArgument + 8 * n);
-        Emit(code, {0x48, 0x89, 0x88});
-        EmitDisp32(code, offsetof(CalleeCapture, stackArguments) + 8 * n);
+    // Above the return address (and the home space on Windows).
+    for (int n = 0; n < stackArgumentCount; ++n) {
+        code.Load(rcx, rsp, 8 + homeSpace + 8 * n);
+        code.Store(rax, offsetof(CalleeCapture, stackArguments) + 8 * n, rcx);
     }
-    Emit(code, {0x48, 0xFF, 0x80});  // inc qword [rax + calls]
-    EmitDisp32(code, offsetof(CalleeCapture, calls));
-    code.push_back(0xC3);
-    return code;
+    code.Emit({0x48, 0x89, 0xE1, 0x48, 0x83, 0xE1, 0x0F});  // mov rcx, rsp; and rcx, 15
+    code.Store(rax, offsetof(CalleeCapture, entryAlignment), rcx);
+    code.Emit({0x48, 0xFF, 0x80});  // inc qword [rax + calls]
+    code.Emit32(offsetof(CalleeCapture, calls));
+    code.MoveImmediate(r11, reinterpret_cast<std::uint64_t>(&sentinels));
+    code.LoadVector(0, r11, offsetof(Sentinels, returnedXmm0));
+    code.Load(rax, r11, offsetof(Sentinels, returnedRax));
+    code.Emit({0xC3});
+    return code.bytes;
 }
 
+std::uint32_t routineStart = 0;
+
 std::int64_t HostNow() {
-    if (realClock) {
+    if (realClock.load(std::memory_order_relaxed)) {
         return std::chrono::duration_cast<std::chrono::nanoseconds>(
                    std::chrono::steady_clock::now().time_since_epoch())
             .count();
     }
-    return clockNow;
+    return clockNow.load(std::memory_order_relaxed);
 }
 
 }  // namespace
@@ -164,10 +238,10 @@ std::int64_t HostNow() {
 namespace Seam {
 
 short GetKeyState(int virtualKey) {
-    std::lock_guard lock(hostMutex);
-    if (recordKeyQueries) keyQueries.push_back(virtualKey);
-    auto found = keysDown.find(virtualKey);
-    return found != keysDown.end() && found->second ? static_cast<short>(0xFF80) : 0;
+    if (recordKeyQueries.load(std::memory_order_relaxed)) KeyQueryLog::Instance().Append(virtualKey);
+    const bool down = virtualKey >= 0 && virtualKey < static_cast<int>(keysDown.size()) &&
+                      keysDown[virtualKey].load(std::memory_order_relaxed);
+    return down ? static_cast<short>(0xFF80) : 0;
 }
 
 int ShowMessageBox(const char* text, const char* caption, unsigned style) {
@@ -210,18 +284,38 @@ std::int64_t SteadyNow() { return HostNow(); }
 void LayHookRoutine() {
     const std::vector<unsigned char> callee = CalleeCode();
     WriteImage(calleeOffset, callee.data(), callee.size());
-    const std::uint32_t start = GI::hookSite - sizeof routinePrologue;
-    WriteImage(start, routinePrologue, sizeof routinePrologue);
+    const std::vector<unsigned char> before = RoutineBeforeCall();
+    routineStart = GI::hookSite - static_cast<std::uint32_t>(before.size());
+    WriteImage(routineStart, before.data(), before.size());
     unsigned char call[5] = {0xE8};
-    const std::int32_t displacement = static_cast<std::int32_t>(calleeOffset) - static_cast<std::int32_t>(GI::hookSite + 5);
+    const std::int32_t displacement = MachineCode::Code::Displacement(GI::hookSite, calleeOffset);
     std::memcpy(call + 1, &displacement, 4);
     WriteImage(GI::hookSite, call, sizeof call);
-    WriteImage(GI::hookSite + 5, routineEpilogue, sizeof routineEpilogue);
+    const std::vector<unsigned char> after = RoutineAfterCall();
+    if (GI::hookSite + 5 + after.size() > calleeOffset) std::abort();
+    WriteImage(GI::hookSite + 5, after.data(), after.size());
 }
 
 std::uintptr_t OriginalCallee() { return ImageBase() + calleeOffset; }
-std::uintptr_t HookRoutine() { return ImageBase() + GI::hookSite - sizeof routinePrologue; }
+std::uintptr_t HookRoutine() { return ImageBase() + routineStart; }
 const CalleeCapture& LastCalleeCapture() { return capture; }
+
+SiteCapture LastSiteCapture() {
+    SiteCapture seen;
+    seen.returnedRax = afterCall.rax;
+    seen.returnedXmm0[0] = afterCall.xmm0[0];
+    seen.returnedXmm0[1] = afterCall.xmm0[1];
+    for (int i = 0; i < calleeSavedCount; ++i)
+        if (afterCall.integers[i] != sentinels.integers[i]) seen.changedRegisters.push_back(calleeSavedNames[i]);
+    for (int i = 0; i < savedVectorCount; ++i)
+        if (afterCall.vectors[i][0] != sentinels.vectors[i][0] || afterCall.vectors[i][1] != sentinels.vectors[i][1])
+            seen.changedRegisters.push_back("xmm" + std::to_string(firstSavedVector + i));
+    return seen;
+}
+
+const std::uint64_t* CalleeStackArguments() { return sentinels.stackArguments; }
+std::uint64_t CalleeReturnedRax() { return sentinels.returnedRax; }
+const std::uint64_t* CalleeReturnedXmm0() { return sentinels.returnedXmm0; }
 
 void RunHookedCall() {
     using Routine = void (*)(std::uint64_t, std::uint64_t, std::uint64_t, std::uint64_t, std::uint64_t, std::uint64_t);
@@ -230,24 +324,22 @@ void RunHookedCall() {
 
 // ---- clock, keys, boxes
 std::int64_t Now() { return HostNow(); }
-void SetNow(std::int64_t nanoseconds) { clockNow = nanoseconds; }
-void Advance(std::int64_t milliseconds) { clockNow += milliseconds * 1'000'000; }
-void UseRealClock(bool on) { realClock = on; }
-void RecordKeyStateQueries(bool on) { recordKeyQueries = on; }
+// The clock and the keys are plain values the game's threads read: relaxed
+// atomics, which order nothing else.
+void SetNow(std::int64_t nanoseconds) { clockNow.store(nanoseconds, std::memory_order_relaxed); }
+void Advance(std::int64_t milliseconds) { clockNow.fetch_add(milliseconds * 1'000'000, std::memory_order_relaxed); }
+void UseRealClock(bool on) { realClock.store(on, std::memory_order_relaxed); }
+void RecordKeyStateQueries(bool on) { recordKeyQueries.store(on, std::memory_order_relaxed); }
 
 void SetKeyDown(int virtualKey, bool down) {
-    std::lock_guard lock(hostMutex);
-    keysDown[virtualKey] = down;
+    if (virtualKey >= 0 && virtualKey < static_cast<int>(keysDown.size()))
+        keysDown[virtualKey].store(down, std::memory_order_relaxed);
 }
 void ReleaseAllKeys() {
-    std::lock_guard lock(hostMutex);
-    keysDown.clear();
+    for (auto& key : keysDown) key.store(false, std::memory_order_relaxed);
 }
-const std::vector<int>& KeyStateQueries() { return keyQueries; }
-void ClearKeyStateQueries() {
-    std::lock_guard lock(hostMutex);
-    keyQueries.clear();
-}
+const std::vector<int>& KeyStateQueries() { return KeyQueryLog::Instance().Merged(); }
+void ClearKeyStateQueries() { KeyQueryLog::Instance().Clear(); }
 
 void QueueBoxAnswer(int answer) {
     std::lock_guard lock(hostMutex);
@@ -332,14 +424,15 @@ void UnloadPlugin() {
 void ResetWorld() {
     {
         std::lock_guard lock(hostMutex);
-        clockNow = 0;
-        realClock = false;
-        recordKeyQueries = true;
-        keysDown.clear();
-        keyQueries.clear();
+        SetNow(0);
+        UseRealClock(false);
+        RecordKeyStateQueries(true);
+        ReleaseAllKeys();
+        ClearKeyStateQueries();
         boxAnswers.clear();
         boxes.clear();
         capture = CalleeCapture{};
+        afterCall = AfterCall{};
     }
     loader = LoaderState{};
     ClearRecords();

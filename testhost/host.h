@@ -98,10 +98,24 @@ void RunHookedCall();
 struct CalleeCapture {
     std::uint64_t integerRegisters[6];  // first integer argument registers
     std::uint64_t vectorRegisters[8];   // first 64 bits of the argument vector registers
-    std::uint64_t stackArguments[4];    // first stack arguments
+    std::uint64_t stackArguments[8];    // the eight stack arguments the routine passes
+    std::uint64_t entryAlignment;       // rsp mod 16 at the callee's first instruction
     std::uint64_t calls;
 };
 const CalleeCapture& LastCalleeCapture();
+// The eight stack arguments the routine passes, and what the callee returns.
+const std::uint64_t* CalleeStackArguments();
+std::uint64_t CalleeReturnedRax();
+const std::uint64_t* CalleeReturnedXmm0();  // two 64-bit halves
+// What the routine found after the call: the returned rax and xmm0, and the
+// callee-saved registers (Windows: rbx, rbp, rdi, rsi, r12-r15, xmm6-xmm15;
+// System V: rbx, rbp, r12-r15) that no longer hold the sentinel it loaded.
+struct SiteCapture {
+    std::uint64_t returnedRax = 0;
+    std::uint64_t returnedXmm0[2] = {};
+    std::vector<std::string> changedRegisters;
+};
+SiteCapture LastSiteCapture();
 // The call instruction's target before redirection and the routine's address.
 std::uintptr_t OriginalCallee();
 std::uintptr_t HookRoutine();

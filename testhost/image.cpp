@@ -1,11 +1,14 @@
 #include "image.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <map>
 #include <vector>
 
 #include "game/game_index.h"
+#include "machine_code.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -75,9 +78,37 @@ std::uintptr_t Reserve() {
 #endif
 }
 
+// The game's functions that answer a bool or a byte. The game's compiler
+// leaves whatever it likes in the rest of eax; their stubs put junk there, so
+// a caller that reads more than al answers wrongly. They also leave junk in
+// the registers a call may change. Each takes at most four
+// arguments, all in registers, so the stub's own frame hides none of them.
+constexpr std::uint32_t byteAnswers[] = {Velloquin::GameIndex::IsMenuOpen, Velloquin::GameIndex::IsEquipped,
+                                         Velloquin::GameIndex::itemCount};
+
 void WriteStub(std::uint32_t offset, const void* function) {
-    unsigned char stub[14] = {0xFF, 0x25, 0, 0, 0, 0};
     const auto target = reinterpret_cast<std::uint64_t>(function);
+    if (std::find(std::begin(byteAnswers), std::end(byteAnswers), offset) != std::end(byteAnswers)) {
+        MachineCode::Code code;
+        code.Emit({0x48, 0x83, 0xEC, 0x28});  // sub rsp, 0x28: home space, and rsp 16-aligned at the call
+        code.MoveImmediate(0, target);        // mov rax, function
+        code.Emit({0xFF, 0xD0});              // call rax
+        code.Emit({0x48, 0x83, 0xC4, 0x28});  // add rsp, 0x28
+        code.Emit({0x0F, 0xB6, 0xC0});        // movzx eax, al
+        code.Emit({0x0D});                    // or eax, junk
+        code.Emit32(byteAnswerJunk);
+        // The registers no caller may expect kept (in either convention)
+        // come back changed, as from any function of the game.
+        code.MoveImmediate(1, 0xC1088E2ED0000000ull);  // mov rcx, junk
+        for (unsigned char n = 0; n < 6; ++n)           // movq xmmN, rcx
+            code.Emit({0x66, 0x48, 0x0F, 0x6E, static_cast<unsigned char>(0xC1 | (n << 3))});
+        code.Emit({0x48, 0x89, 0xCA, 0x49, 0x89, 0xC8, 0x49, 0x89, 0xC9,  // mov rdx, rcx; mov r8, rcx; mov r9, rcx
+                   0x49, 0x89, 0xCA, 0x49, 0x89, 0xCB});                 // mov r10, rcx; mov r11, rcx
+        code.Emit({0xC3});
+        WriteImage(offset, code.bytes.data(), code.bytes.size());
+        return;
+    }
+    unsigned char stub[14] = {0xFF, 0x25, 0, 0, 0, 0};
     std::memcpy(stub + 6, &target, 8);
     WriteImage(offset, stub, sizeof stub);
 }

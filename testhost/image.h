@@ -38,7 +38,11 @@ inline void* GameAddress(std::uint32_t offset) { return reinterpret_cast<void*>(
 
 // Points the game function at `offset` (a code entry of the game index) to a
 // host function: a 14-byte absolute jump is written there.
+// Functions that answer a bool or a byte (IsMenuOpen, IsEquipped, the item
+// count query) get a stub that calls the host function and then sets bits 8
+// to 31 of eax to this junk, as code from another compiler may leave them.
 void SetGameFunction(std::uint32_t offset, const void* function);
+inline constexpr std::uint32_t byteAnswerJunk = 0x5A5A5A00;
 template <class Fn>
 void SetGameFunction(std::uint32_t offset, Fn* function) {
     SetGameFunction(offset, reinterpret_cast<const void*>(function));

@@ -1,47 +1,41 @@
 #include "recorder.h"
 
+#include <atomic>
 #include <cstdio>
-#include <mutex>
+
+#include "thread_log.h"
 
 namespace TestHost {
 
 namespace {
-std::mutex recordsMutex;
-std::vector<std::string> records;
-bool echo = false;
-bool paused = false;
+struct RecordsTag;
+using RecordLog = ThreadLog<std::string, RecordsTag>;
+std::atomic<bool> echo{false};
+std::atomic<bool> paused{false};
 }  // namespace
 
 void Record(std::string line) {
-    std::lock_guard lock(recordsMutex);
-    if (paused) return;
-    if (echo) {
+    if (paused.load(std::memory_order_relaxed)) return;
+    if (echo.load(std::memory_order_relaxed)) {
         std::printf("  game: %s\n", line.c_str());
         std::fflush(stdout);
     }
-    records.push_back(std::move(line));
+    RecordLog::Instance().Append(std::move(line));
 }
 
-const std::vector<std::string>& Records() { return records; }
+const std::vector<std::string>& Records() { return RecordLog::Instance().Merged(); }
 
-void ClearRecords() {
-    std::lock_guard lock(recordsMutex);
-    records.clear();
-}
+void ClearRecords() { RecordLog::Instance().Clear(); }
 
 std::vector<std::string> RecordsStartingWith(const std::string& prefix) {
-    std::lock_guard lock(recordsMutex);
     std::vector<std::string> found;
-    for (const auto& line : records)
+    for (const auto& line : Records())
         if (line.rfind(prefix, 0) == 0) found.push_back(line);
     return found;
 }
 
-void EchoRecords(bool on) { echo = on; }
+void EchoRecords(bool on) { echo.store(on, std::memory_order_relaxed); }
 
-void PauseRecords(bool on) {
-    std::lock_guard lock(recordsMutex);
-    paused = on;
-}
+void PauseRecords(bool on) { paused.store(on, std::memory_order_relaxed); }
 
 }  // namespace TestHost

@@ -1,5 +1,7 @@
 // Everything the plug-in does to the game, as lines in call order, so that
-// tests and transcripts can say what the game saw.
+// tests and transcripts can say what the game saw. Threads record without a
+// shared lock (thread_log.h); reading and clearing are for one thread while
+// no other records.
 #pragma once
 
 #include <string>

@@ -1,6 +1,8 @@
 // The plug-in names its files with Windows paths (".\Data\QVEX\Plugins\...").
 // NativePath turns such a path into one the platform's file functions take:
-// unchanged on Windows, backslashes as slashes on POSIX.
+// unchanged on Windows; on POSIX backslashes as slashes and each part of the
+// path matched to an existing name without regard to letter case, as Windows
+// matches them.
 #pragma once
 
 #include <string>

@@ -2,6 +2,8 @@
 // so that every argument the game passed (all argument registers, vector
 // registers included, and the first eight stack arguments) reaches the
 // displaced game function unchanged; only then does the plug-in's own work run.
+// What the displaced function returned (rax and xmm0) is kept across that work
+// and handed back, so a caller that reads it gets the game's own answer.
 #include "menu/runtime.h"
 #include "plugin/exports.h"
 #include "core/state.h"
@@ -34,8 +36,8 @@ FavoritesMenuHook:
     .seh_pushreg %rbp
     movq %rsp, %rbp
     .seh_setframe %rbp, 0
-    subq $0x60, %rsp
-    .seh_stackalloc 0x60
+    subq $0x80, %rsp
+    .seh_stackalloc 0x80
     .seh_endprologue
     movq 0x30(%rbp), %rax
     movq %rax, 0x20(%rsp)
@@ -54,7 +56,11 @@ FavoritesMenuHook:
     movq 0x68(%rbp), %rax
     movq %rax, 0x58(%rsp)
     callq *_ZN9Velloquin10siteCalleeE(%rip)
+    movq %rax, -0x10(%rbp)
+    movdqu %xmm0, -0x20(%rbp)
     callq VelloquinFavoritesMenuHookBody
+    movq -0x10(%rbp), %rax
+    movdqu -0x20(%rbp), %xmm0
     movq %rbp, %rsp
     popq %rbp
     retq
@@ -75,7 +81,7 @@ FavoritesMenuHook:
     .cfi_offset %rbp, -16
     movq %rsp, %rbp
     .cfi_def_cfa_register %rbp
-    subq $0x40, %rsp
+    subq $0x60, %rsp
     movq 0x10(%rbp), %r10
     movq %r10, 0x00(%rsp)
     movq 0x18(%rbp), %r10
@@ -94,7 +100,11 @@ FavoritesMenuHook:
     movq %r10, 0x38(%rsp)
     movq _ZN9Velloquin10siteCalleeE(%rip), %r11
     callq *%r11
+    movq %rax, -0x10(%rbp)
+    movdqu %xmm0, -0x20(%rbp)
     callq VelloquinFavoritesMenuHookBody
+    movq -0x10(%rbp), %rax
+    movdqu -0x20(%rbp), %xmm0
     leave
     .cfi_def_cfa %rsp, 8
     ret

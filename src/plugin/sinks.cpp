@@ -38,6 +38,10 @@ std::uint32_t Velloquin_PlayerUpdateEventClass::OnEvent(const PlayerUpdateEvent&
 std::uint32_t Velloquin_TESLoadGameEventClass::OnEvent(const TESLoadGameEvent&, BSTEventSource<TESLoadGameEvent>*) {
     try {
         if (pluginInactive) return 0;
+        // The reload clears and refills what the update pass walks (the icon
+        // table, the slots and their keys): it waits for a pass on another
+        // thread to end, as the menu callback does.
+        std::lock_guard lock(stateMutex);
         PrecacheIconKeywords();
         LoadSettings();
         ReloadFavoriteItems();

@@ -73,8 +73,9 @@ TEST_F(StartupTest, TheGamesCallReachesTheOriginalCalleeWithItsArguments) {
     const std::uint64_t expected[] = {0x1111, 0x2222, 0x3333, 0x4444, 0x7777, 0x8888};
 #endif
     for (std::size_t i = 0; i < std::size(expected); ++i) EXPECT_EQ(seen.integerRegisters[i], expected[i]) << i;
-    EXPECT_EQ(seen.stackArguments[0], 0x5555u);
-    EXPECT_EQ(seen.stackArguments[1], 0x6666u);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(seen.stackArguments[i], CalleeStackArguments()[i]) << "stack argument " << i;
+    // The call pushed its return address onto a 16-aligned stack.
+    EXPECT_EQ(seen.entryAlignment, 8u);
 }
 
 TEST_F(StartupTest, VectorArgumentRegistersReachTheOriginalCalleeUnchanged) {
@@ -97,7 +98,7 @@ TEST_F(StartupTest, VectorArgumentRegistersReachTheOriginalCalleeUnchanged) {
     }
 }
 
-TEST_F(StartupTest, AHookedCallInAssignmentModeRunsTheUpdatePassAfterTheOriginalCallee) {
+TEST_F(StartupTest, AHookedCallInAssignmentModeRunsTheUpdatePassAfterTheOriginalCalleeAndKeepsTheGamesRegisters) {
     ASSERT_TRUE(CallPluginLoad());
     SetAssignmentMode(true);
     const int madeBefore = HostStringsMade();
@@ -107,6 +108,15 @@ TEST_F(StartupTest, AHookedCallInAssignmentModeRunsTheUpdatePassAfterTheOriginal
     // The pass asked the game whether the blocking menus are open.
     EXPECT_GT(HostStringsMade(), madeBefore);
     EXPECT_EQ(LiveHostStrings(), 0);
+    // The game's routine finds its callee-saved registers as it left them and
+    // what the displaced function returned.
+    const SiteCapture after = LastSiteCapture();
+    std::string changed;
+    for (const std::string& name : after.changedRegisters) changed += name + " ";
+    EXPECT_EQ(changed, "");
+    EXPECT_EQ(after.returnedRax, CalleeReturnedRax());
+    EXPECT_EQ(after.returnedXmm0[0], CalleeReturnedXmm0()[0]);
+    EXPECT_EQ(after.returnedXmm0[1], CalleeReturnedXmm0()[1]);
 }
 
 TEST_F(StartupTest, VersionRecordIsThe604ByteRecordTheLoaderReads) {

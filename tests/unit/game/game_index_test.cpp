@@ -1,14 +1,19 @@
 // The game index against the game build's own numbers, written out once more
 // here: a slip in the one table the plug-in and the test host share would
-// otherwise go unseen by both.
+// otherwise go unseen by both. Then how the plug-in reads the game's answers.
 #include <gtest/gtest.h>
 
 #include <map>
 #include <set>
 #include <string>
 
-#include "image.h"
+#include "forms.h"
+#include "game/game.h"
 #include "game/game_index.h"
+#include "game_runtime.h"
+#include "host.h"
+#include "image.h"
+#include "player.h"
 
 TEST(GameIndex, EveryOffsetIsTheGameBuildsAndAppearsOnce) {
     const std::map<std::string, std::uint32_t> expected = {
@@ -35,4 +40,26 @@ TEST(GameIndex, EveryOffsetIsTheGameBuildsAndAppearsOnce) {
         EXPECT_LT(entry.offset + 16u, TestHost::imageSize) << entry.role << " lies outside the host's image";
     }
     EXPECT_EQ(actual, expected);
+}
+
+// The game's functions that answer a bool leave junk in the rest of eax (the
+// host's stubs put it there); the plug-in must read only the low byte.
+TEST(GameBoundary, ByteAnswersAreReadFromTheLowByteOnly) {
+    using namespace TestHost;
+    namespace G = Velloquin::Game;
+    ResetWorld();
+    Form* rifle = MakeForm(0x1001, typeWeapon, "Rifle");
+    AddItem(rifle);
+    auto* player = reinterpret_cast<G::Player*>(&ThePlayer());
+    const auto wideIsEquipped =
+        reinterpret_cast<std::uint32_t (*)(void*, const void*)>(GameAddress(Velloquin::GameIndex::IsEquipped));
+    EXPECT_EQ(wideIsEquipped(player, rifle), byteAnswerJunk);
+
+    EXPECT_FALSE(G::IsEquipped(player, reinterpret_cast<G::Form*>(rifle)));
+    EXPECT_FALSE(G::IsMenuOpen("FavoritesMenu"));
+    SetEquipped(rifle, true);
+    SetMenuOpen("FavoritesMenu", true);
+    EXPECT_EQ(wideIsEquipped(player, rifle), byteAnswerJunk | 1);
+    EXPECT_TRUE(G::IsEquipped(player, reinterpret_cast<G::Form*>(rifle)));
+    EXPECT_TRUE(G::IsMenuOpen("FavoritesMenu"));
 }

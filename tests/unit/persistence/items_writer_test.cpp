@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "config/settings.h"
 #include "items/form_text.h"
 #include "persistence/items_file.h"
 #include "fixture.h"
@@ -185,6 +186,31 @@ TEST_F(ItemsWriterTest, ListFilesWithExtension) {
     EXPECT_TRUE(ListFilesWithExtension(".\\Data\\Nowhere\\", ".txt").empty());
     EXPECT_TRUE(ListFilesWithExtension(pluginFolderText + "a.txt\\", ".txt").empty());
     EXPECT_TRUE(ListFilesWithExtension("", ".txt").empty());
+}
+
+// Windows matches names in the game folder without regard to letter case, and
+// so does the plug-in on every platform: a player's folders and files named in
+// other letter cases are read, and written, removed and renamed in place.
+TEST_F(ItemsWriterTest, NamesInTheGameFolderMatchWithoutRegardToCase) {
+    fs::remove_all("Data");
+    const fs::path plugins = fs::path("data") / "qvex" / "PLUGINS";
+    fs::create_directories(plugins / "velloquin");
+    WriteBytes(plugins / "velloquincustom.ini", "[QuickKeys]\r\niQuickKey15=0x70\r\n");
+    WriteBytes(plugins / "velloquin" / "velloquinitems_2a.txt", "QuickKey12 |01A2B3|Halvorine.esm\r\n");
+
+    LoadSettings();
+    EXPECT_EQ(quickKeyCodes[3], 0x70u);
+    ReloadFavoriteItems();
+    EXPECT_EQ(SlotOrigins()[0], (TestHost::FormOrigin{"Halvorine.esm", 0x01A2B3}));
+
+    quickItems[1] = Item("Armory.esp", 0x800);
+    FlushQuickItemsToFile();
+    EXPECT_TRUE(TestHost::Boxes().empty());
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(plugins / "velloquin")) names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"velloquinitems_2a.txt"});  // replaced in place, no temporary left
+    EXPECT_EQ(ReadBytes(plugins / "velloquin" / "velloquinitems_2a.txt"),
+              "QuickKey12 |01A2B3|Halvorine.esm\r\nQuickKey13 |000800|Armory.esp\r\n");
 }
 
 #ifndef _WIN32

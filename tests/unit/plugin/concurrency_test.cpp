@@ -1,6 +1,8 @@
 // The game calls the plug-in from several threads at once: menu openings on
-// the loader's thread, player updates and the hooked call on game threads,
-// resets on another. Run under ThreadSanitizer this must stay silent.
+// the loader's threads, player updates, the hooked call, game loads and resets
+// on game threads. The host records and answers without a lock shared by these
+// threads, so run under ThreadSanitizer this sees the plug-in's own ordering
+// and must stay silent.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -21,7 +23,7 @@
 using namespace TestHost;
 namespace V = Velloquin;
 
-TEST(Concurrency, MenuCallbacksSinksTheHookAndResetsRunTogether) {
+TEST(Concurrency, MenuCallbacksSinksTheHookLoadsAndResetsRunTogether) {
     ResetWorld();
     ResetPluginState();
     SetNow(20'000'000'000);
@@ -37,8 +39,10 @@ TEST(Concurrency, MenuCallbacksSinksTheHookAndResetsRunTogether) {
     LoaderMessage ready{nullptr, 2};
     V::OnLoaderMessage(&ready);
 
+    const int madeBefore = HostStringsMade();
     std::atomic<bool> stop{false};
     std::atomic<long> passes{0};
+    std::atomic<long> loads{0};
     std::vector<std::thread> threads;
     threads.emplace_back([&] {  // the game's clock
         while (!stop) {
@@ -46,31 +50,44 @@ TEST(Concurrency, MenuCallbacksSinksTheHookAndResetsRunTogether) {
             std::this_thread::yield();
         }
     });
-    threads.emplace_back([&] {  // the loader's thread: menus open
+    threads.emplace_back([&] {  // the loader: the favourites menu opens
+        while (!stop) {
+            V::OnMenuOpen(favorites);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    threads.emplace_back([&] {  // the loader: the other menus open
         FakeMenu names[] = {{FakeMenuTable(), "InventoryMenu"}, {FakeMenuTable(), "PowersMenu"},
                             {FakeMenuTable(), "EndGameCreditsMenu"}};
         while (!stop) {
-            V::OnMenuOpen(favorites);
             for (FakeMenu& menu : names) V::OnMenuOpen(&menu);
+            Advance(10'000);  // past the hold after the credits, so that passes do their work
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    threads.emplace_back([&] {  // games loaded
+        while (!stop) {
+            FireLoadGame();
+            loads.fetch_add(1, std::memory_order_relaxed);
+            std::this_thread::sleep_for(std::chrono::milliseconds(3));
         }
     });
     threads.emplace_back([&] {  // player updates
         while (!stop) {
             FirePlayerUpdate();
-            ++passes;
+            passes.fetch_add(1, std::memory_order_relaxed);  // orders nothing between the threads
         }
     });
     threads.emplace_back([&] {  // the hooked call in the item menus
         while (!stop) {
             V::RunUpdatePass(true);
-            ++passes;
+            passes.fetch_add(1, std::memory_order_relaxed);  // orders nothing between the threads
         }
     });
     threads.emplace_back([&] {  // game resets
         while (!stop) {
             FireGameReset(1);
-            V::reloadPending = 0;
+            Advance(10'000);
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     });
@@ -79,6 +96,9 @@ TEST(Concurrency, MenuCallbacksSinksTheHookAndResetsRunTogether) {
     for (auto& thread : threads) thread.join();
 
     EXPECT_GT(passes.load(), 100);
+    // Passes past the throttle and the hold ask the game which menus are open.
+    EXPECT_GT(HostStringsMade() - madeBefore, 100);
+    EXPECT_GT(loads.load(), 10);
     EXPECT_EQ(LiveHostStrings(), 0);
     EXPECT_EQ(InventoryLockDepth(), 0);
     EXPECT_TRUE(InventoryLockErrors().empty());

@@ -69,3 +69,26 @@ TEST_F(EntryTest, AnInactivePluginIgnoresEveryMenu) {
     EXPECT_FALSE(Velloquin::reloadPending);
     EXPECT_EQ(Velloquin::creditsMenuTime, 0);
 }
+
+// The game destroys a sink through slot 0 of its table (deleting: 1). The
+// sinks are the plug-in's globals: nothing is freed, the table stays, and
+// each sink goes on handling its event through slot 1.
+TEST_F(EntryTest, SlotZeroOfEachSinkFreesNothingAndTheSinkStillHandlesItsEvent) {
+    LoaderMessage ready{nullptr, 2};
+    Velloquin::OnLoaderMessage(&ready);
+    ASSERT_EQ(Registrations().size(), 3u);
+    for (const Registration& registration : Registrations()) {
+        void* const* const table = *static_cast<void* const* const*>(registration.sink);
+        reinterpret_cast<void* (*)(void*, std::uint32_t)>(table[0])(registration.sink, 1);
+        EXPECT_EQ(*static_cast<void* const* const*>(registration.sink), table);
+    }
+    SetNow(20'000'000'000);  // past the hold after start
+    const int made = HostStringsMade();
+    FirePlayerUpdate();
+    EXPECT_GT(HostStringsMade(), made) << "the update pass ran";
+    Velloquin::quickKeyCodes[0] = 0x70;
+    FireLoadGame();
+    EXPECT_EQ(Velloquin::quickKeyCodes[0], 0u) << "the settings were read again";
+    FireGameReset(1);
+    EXPECT_TRUE(Velloquin::reloadPending);
+}
