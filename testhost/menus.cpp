@@ -34,7 +34,11 @@ void Publish() {
     SetGameData<UiManager*>(GI::uiObject, world.present ? world.ui.get() : nullptr);
 }
 
-const char* MenuNameSlot(const Menu* menu) { return menu->nullName ? nullptr : menu->name.c_str(); }
+const char* MenuNameSlot(Menu* menu) {
+    ++menu->nameQueries;
+    const bool lost = menu->nullNameFrom > 0 && menu->nameQueries >= menu->nullNameFrom;
+    return menu->nullName || lost ? nullptr : menu->name.c_str();
+}
 
 void* UnexpectedMenuSlot(const void*) {
     Record("unexpected virtual call on a menu");

@@ -27,6 +27,10 @@ struct Menu {
     // Host side.
     std::string name;
     bool nullName = false;  // slot 3 answers null
+    // From the n-th name query on (counted from 1), slot 3 answers null: the
+    // game can no longer find the menu by name (0: never).
+    int nullNameFrom = 0;
+    int nameQueries = 0;
 };
 static_assert(offsetof(Menu, view) == 0x10);
 

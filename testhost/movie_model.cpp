@@ -145,7 +145,8 @@ bool MovieSetVariable(Movie* movie, const char* path, const MenuValue* value, st
         Record(line + " -> missing");
         return false;
     }
-    if (variable->refuseWrites) {
+    ++movie->sets;
+    if (variable->refuseWrites || (movie->refuseSetsFrom > 0 && movie->sets >= movie->refuseSetsFrom)) {
         Record(line + " (refused)");
         return false;
     }
@@ -206,6 +207,11 @@ bool MovieInvoke(Movie* movie, const char* path, MenuValue* result, const MenuVa
     auto found = movie->functions.find(name);
     if (found == movie->functions.end() || !found->second) {
         Record(line + " -> missing");
+        return false;
+    }
+    ++movie->invokes;
+    if (movie->failInvokesFrom > 0 && movie->invokes >= movie->failInvokesFrom) {
+        Record(line + " -> failed");
         return false;
     }
     Record(line);

@@ -81,6 +81,13 @@ struct Movie {
     std::map<std::string, std::vector<MovieElement>> arrays;
     std::map<std::string, std::function<bool(Movie&)>> functions;
 
+    // The game's failures. A count n means: the n-th call of that kind (counted
+    // from 1 on this movie) and every later one fails; 0 means never.
+    int refuseSetsFrom = 0;     // sets answer false (recorded " (refused)")
+    int failInvokesFrom = 0;    // invokes of existing functions answer false (" -> failed")
+    int sets = 0;               // sets and invokes seen so far
+    int invokes = 0;
+
     MovieVariable& AddVariable(const std::string& path, ValueKind kind, bool managed = false);
     MovieVariable* Variable(const std::string& path);
     // The variable's value as the records show it ("Int 3", "String \"x\"").
