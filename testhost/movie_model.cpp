@@ -169,7 +169,7 @@ bool MovieGetVariable(Movie* movie, MenuValue* out, const char* path) {
     }
     Record("movie get " + name + " -> " + FromVariable(*variable).Describe());
     MenuValue value;
-    value.type = static_cast<std::uint32_t>(variable->kind);
+    value.type = static_cast<std::uint32_t>(variable->kind) | variable->extraTypeBits;
     switch (variable->kind) {
         case ValueKind::Boolean: value.value = variable->boolean ? 1 : 0; break;
         case ValueKind::Int: value.value = static_cast<std::uint32_t>(variable->intValue); break;

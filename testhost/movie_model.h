@@ -51,6 +51,7 @@ struct MovieVariable {
     ValueKind kind = ValueKind::Undefined;
     bool managed = false;       // gets hand out managed values (bit 0x40)
     bool refuseWrites = false;  // the movie answers false to every set
+    std::uint32_t extraTypeBits = 0;  // or-ed into the type code handed out by gets
     bool boolean = false;
     std::int32_t intValue = 0;
     std::uint32_t uintValue = 0;

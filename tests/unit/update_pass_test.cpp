@@ -45,6 +45,8 @@ protected:
         // A keyword, so that reloads show no box.
         AddKeywordToGame(MakeKeyword(0x900, "ui_icon_rifle", "", "Rifle"));
     }
+    // Whatever a sink did, it lets the event go on to the game's other sinks.
+    void TearDown() override { EXPECT_EQ(Count("event stopped"), 0); }
 
     V::Game::Form* CarriedWeapon(std::uint32_t id, const std::string& name) {
         Form* weapon = MakeForm(id, typeWeapon, name);
@@ -218,6 +220,7 @@ TEST_F(UpdatePassTest, KeysDoNothingInAssignmentModeOrWhileTheMenuIsOpen) {
     SetKeyDown(0x70, true);
     SetAssignmentMode(true);
     Frame();  // the hook path: the mode query answers non-null
+    FirePlayerUpdate();
     EXPECT_EQ(Count("equip object"), 0);
     SetAssignmentMode(false);
     V::favoritesMenuOpened = true;
