@@ -88,7 +88,12 @@ void HostEquipObject(EquipManager* manager, Player* player, ObjectInstance* inst
     Form* form = instance ? instance->form : nullptr;
     Record("equip object " + Hex(form ? form->formId : 0) + " " + (form ? form->name : "") + " (second word " +
            std::to_string(instance ? instance->secondWord : 0) + ")");
-    if (form && World().equipMarksEquipped) SetEquipped(form, true);
+    // A consumable is used, not worn: one of it is gone and it is never equipped.
+    if (form && form->type == typeConsumable) {
+        if (UseUpOne(form)) Record("used up one " + Hex(form->formId) + " " + form->name);
+    } else if (form && World().equipMarksEquipped) {
+        SetEquipped(form, true);
+    }
     // The host takes the block over.
     std::free(instance);
 }

@@ -10,10 +10,11 @@
 namespace TestHost {
 
 // Records: "equip object FORMID (second word W)", "equip power FORMID",
-// "power follow-up FORMID".
+// "power follow-up FORMID", "used up one FORMID NAME" (a consumable equipped:
+// the game uses one up instead of wearing it).
 void SetCurrentPower(Form* power);
 Form* CurrentPower();
-// Equipping an object marks it equipped (IsEquipped then answers true).
+// Equipping an object other than a consumable marks it equipped (IsEquipped then answers true).
 void SetEquipMarksEquipped(bool on);
 
 struct FavoritesManager {

@@ -166,6 +166,10 @@ DataHandler& Data() {
     return *World().handler;
 }
 
+void SetDataHandlerPresent(bool present) {
+    SetGameData<void*>(GI::dataHandler, present ? &Data() : nullptr);
+}
+
 void SyncDataHandler() {
     DataHandler& handler = Data();
     handler.keywords = handler.keywordList.data();

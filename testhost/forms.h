@@ -126,6 +126,8 @@ static_assert(offsetof(DataHandler, keywords) == 0x400 && offsetof(DataHandler, 
 
 // The data handler published at its image offset (created by ResetWorld).
 DataHandler& Data();
+// The data handler's pointer reads null (false) or leads to the handler again.
+void SetDataHandlerPresent(bool present);
 // Publishes the host-side vectors into the raw fields the plug-in reads.
 void SyncDataHandler();
 void AddKeywordToGame(Form* keyword);  // appends to the data handler's keyword list

@@ -163,14 +163,22 @@ namespace {
 
 template <class Event>
 void Fire(EventKind kind, const Event& event, void* source) {
+    const char* names[] = {"PlayerUpdateEvent", "TESLoadGameEvent", "GameResetEvent"};
     auto& world = World();
     const std::size_t count = world.sinkCount.load(std::memory_order_acquire);
     for (std::size_t i = 0; i < count; ++i) {
         const Registration& registration = world.sinkTable[i];
         if (registration.kind != kind) continue;
-        // Slot 1 of the sink's table: OnEvent(sink, event, source).
+        // Slot 1 of the sink's table: OnEvent(sink, event, source). Any answer
+        // but 0 stops the event: the sinks registered after it never see it.
         auto table = *static_cast<void* const* const*>(registration.sink);
-        reinterpret_cast<std::uint32_t (*)(void*, const Event*, void*)>(table[1])(registration.sink, &event, source);
+        const std::uint32_t answer =
+            reinterpret_cast<std::uint32_t (*)(void*, const Event*, void*)>(table[1])(registration.sink, &event, source);
+        if (answer != 0) {
+            Record(std::string("event stopped: a sink answered ") + std::to_string(answer) + " to " +
+                   names[static_cast<int>(kind)]);
+            return;
+        }
     }
 }
 

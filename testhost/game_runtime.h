@@ -8,7 +8,8 @@
 
 namespace TestHost {
 
-// ---- events (the game calls slot 1 of each registered sink)
+// ---- events (the game calls slot 1 of each registered sink; an answer other
+// than 0 stops the event there, recorded as "event stopped: ...")
 enum class EventKind { PlayerUpdate, LoadGame, GameReset };
 struct Registration {
     EventKind kind;

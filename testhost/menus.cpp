@@ -1,11 +1,8 @@
 #include "menus.h"
 
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <deque>
 #include <memory>
+#include <vector>
 
 #include "image.h"
 #include "game/game_index.h"
@@ -23,8 +20,6 @@ struct MenuWorld {
     std::vector<Menu*> open;
     std::deque<Menu> menus;
     std::deque<MovieView> views;
-    std::deque<Movie> movies;
-    std::vector<std::string> releaseErrors;
 };
 
 MenuWorld& World() {
@@ -39,268 +34,11 @@ void Publish() {
     SetGameData<UiManager*>(GI::uiObject, world.present ? world.ui.get() : nullptr);
 }
 
-// --- text helpers for records
-std::string Utf16ToUtf8(const std::u16string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        std::uint32_t point = text[i];
-        if (point >= 0xD800 && point < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-            point = 0x10000 + ((point - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        }
-        if (point < 0x80) {
-            out += static_cast<char>(point);
-        } else if (point < 0x800) {
-            out += static_cast<char>(0xC0 | (point >> 6));
-            out += static_cast<char>(0x80 | (point & 0x3F));
-        } else if (point < 0x10000) {
-            out += static_cast<char>(0xE0 | (point >> 12));
-            out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (point & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (point >> 18));
-            out += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (point & 0x3F));
-        }
-    }
-    return out;
+const char* MenuNameSlot(Menu* menu) {
+    ++menu->nameQueries;
+    const bool lost = menu->nullNameFrom > 0 && menu->nameQueries >= menu->nullNameFrom;
+    return menu->nullName || lost ? nullptr : menu->name.c_str();
 }
-
-// Well-formed UTF-8 only (the host converts texts it was given as String).
-std::u16string Utf8ToUtf16Host(const std::string& text) {
-    std::u16string out;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        std::uint32_t point = length == 1 ? lead : lead & (0x7F >> length);
-        for (std::size_t k = 1; k < length && i + k < text.size(); ++k)
-            point = (point << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        i += length;
-        if (point >= 0x10000) {
-            point -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (point >> 10));
-            out += static_cast<char16_t>(0xDC00 + (point & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(point);
-        }
-    }
-    return out;
-}
-
-std::string FormatNumber(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
-}
-
-const char* KindName(std::uint32_t kind) {
-    switch (static_cast<ValueKind>(kind)) {
-        case ValueKind::Boolean: return "Boolean";
-        case ValueKind::Int: return "Int";
-        case ValueKind::UInt: return "UInt";
-        case ValueKind::Number: return "Number";
-        case ValueKind::String: return "String";
-        case ValueKind::WideString: return "WideString";
-        default: return "Undefined";
-    }
-}
-
-// A value as the plug-in sent it, decoded by its type code.
-struct Incoming {
-    std::uint32_t kind = 0;
-    bool boolean = false;
-    std::int32_t intValue = 0;
-    std::uint32_t uintValue = 0;
-    double number = 0.0;
-    std::string text;
-    std::u16string wide;
-
-    std::string Describe() const {
-        std::string out = KindName(kind);
-        switch (static_cast<ValueKind>(kind)) {
-            case ValueKind::Boolean: return out + (boolean ? " true" : " false");
-            case ValueKind::Int: return out + " " + std::to_string(intValue);
-            case ValueKind::UInt: return out + " " + std::to_string(uintValue);
-            case ValueKind::Number: return out + " " + FormatNumber(number);
-            case ValueKind::String: return out + " \"" + text + "\"";
-            case ValueKind::WideString: return out + " \"" + Utf16ToUtf8(wide) + "\"";
-            default: return out;
-        }
-    }
-};
-
-Incoming Decode(const MenuValue& value) {
-    Incoming in;
-    in.kind = value.type & 0x8F;
-    const auto low32 = static_cast<std::uint32_t>(value.value);
-    switch (static_cast<ValueKind>(in.kind)) {
-        case ValueKind::Boolean: in.boolean = (value.value & 0xFF) != 0; break;
-        case ValueKind::Int: std::memcpy(&in.intValue, &low32, 4); break;
-        case ValueKind::UInt: in.uintValue = low32; break;
-        case ValueKind::Number: std::memcpy(&in.number, &value.value, 8); break;
-        case ValueKind::String:
-            if (value.value) in.text = reinterpret_cast<const char*>(value.value);
-            break;
-        case ValueKind::WideString:
-            if (value.value) in.wide = reinterpret_cast<const char16_t*>(value.value);
-            break;
-        default: break;
-    }
-    return in;
-}
-
-Incoming FromVariable(const MovieVariable& variable) {
-    Incoming in;
-    in.kind = static_cast<std::uint32_t>(variable.kind);
-    in.boolean = variable.boolean;
-    in.intValue = variable.intValue;
-    in.uintValue = variable.uintValue;
-    in.number = variable.number;
-    in.text = variable.text;
-    in.wide = variable.wide;
-    return in;
-}
-
-double AsNumber(const Incoming& in) {
-    switch (static_cast<ValueKind>(in.kind)) {
-        case ValueKind::Boolean: return in.boolean ? 1.0 : 0.0;
-        case ValueKind::Int: return in.intValue;
-        case ValueKind::UInt: return in.uintValue;
-        case ValueKind::Number: return in.number;
-        case ValueKind::String: return std::atof(in.text.c_str());
-        case ValueKind::WideString: return std::atof(Utf16ToUtf8(in.wide).c_str());
-        default: return 0.0;
-    }
-}
-
-std::string AsText(const Incoming& in) {
-    switch (static_cast<ValueKind>(in.kind)) {
-        case ValueKind::String: return in.text;
-        case ValueKind::WideString: return Utf16ToUtf8(in.wide);
-        case ValueKind::Undefined: return "";
-        default: {
-            const std::string described = in.Describe();
-            return described.substr(described.find(' ') + 1);
-        }
-    }
-}
-
-// Stores a written value into the variable's declared kind.
-void Store(MovieVariable& variable, const Incoming& in) {
-    switch (variable.kind) {
-        case ValueKind::Boolean: variable.boolean = AsNumber(in) != 0.0; break;
-        case ValueKind::Int: variable.intValue = static_cast<std::int32_t>(AsNumber(in)); break;
-        case ValueKind::UInt: variable.uintValue = static_cast<std::uint32_t>(AsNumber(in)); break;
-        case ValueKind::Number: variable.number = AsNumber(in); break;
-        case ValueKind::String: variable.text = AsText(in); break;
-        case ValueKind::WideString:
-            variable.wide = in.kind == static_cast<std::uint32_t>(ValueKind::WideString) ? in.wide
-                                                                                        : Utf8ToUtf16Host(AsText(in));
-            variable.text = Utf16ToUtf8(variable.wide);
-            break;
-        default: break;
-    }
-}
-
-// --- the movie's virtual operations
-bool MovieSetVariable(Movie* movie, const char* path, const MenuValue* value, std::uint32_t setKind) {
-    const std::string name = path ? path : "";
-    const Incoming in = value ? Decode(*value) : Incoming{};
-    std::string line = "movie set " + name + " = " + in.Describe();
-    if (setKind != 1) line += " (set kind " + std::to_string(setKind) + ")";
-    MovieVariable* variable = movie->Variable(name);
-    if (!variable || !value) {
-        Record(line + " -> missing");
-        return false;
-    }
-    if (variable->refuseWrites) {
-        Record(line + " (refused)");
-        return false;
-    }
-    Record(line);
-    variable->lastWrittenType = value->type;
-    variable->lastWrittenWord = value->value;
-    ++variable->writes;
-    Store(*variable, in);
-    return true;
-}
-
-bool MovieGetVariable(Movie* movie, MenuValue* out, const char* path) {
-    const std::string name = path ? path : "";
-    if (out && (out->type & managedValueBit))
-        World().releaseErrors.push_back("get of " + name + " into a value still holding a reference");
-    MovieVariable* variable = movie->Variable(name);
-    if (!variable || !out) {
-        Record("movie get " + name + " -> missing");
-        return false;
-    }
-    Record("movie get " + name + " -> " + FromVariable(*variable).Describe());
-    MenuValue value;
-    value.type = static_cast<std::uint32_t>(variable->kind);
-    switch (variable->kind) {
-        case ValueKind::Boolean: value.value = variable->boolean ? 1 : 0; break;
-        case ValueKind::Int: value.value = static_cast<std::uint32_t>(variable->intValue); break;
-        case ValueKind::UInt: value.value = variable->uintValue; break;
-        case ValueKind::Number: std::memcpy(&value.value, &variable->number, 8); break;
-        case ValueKind::String: value.value = reinterpret_cast<std::uintptr_t>(variable->text.c_str()); break;
-        case ValueKind::WideString: value.value = reinterpret_cast<std::uintptr_t>(variable->wide.c_str()); break;
-        default: break;
-    }
-    if (variable->managed) {
-        value.type |= managedValueBit;
-        value.objectInterface = &variable->objectInterface;
-        ++variable->outstanding;
-    }
-    *out = value;
-    return true;
-}
-
-std::uint32_t MovieArraySize(Movie* movie, const char* path) {
-    const std::string name = path ? path : "";
-    auto found = movie->arrays.find(name);
-    if (found == movie->arrays.end()) {
-        Record("movie arraysize " + name + " -> missing");
-        return 0;
-    }
-    const auto size = static_cast<std::uint32_t>(found->second.size());
-    Record("movie arraysize " + name + " -> " + std::to_string(size));
-    return size;
-}
-
-bool MovieInvoke(Movie* movie, const char* path, MenuValue* result, const MenuValue* args, std::uint32_t count) {
-    const std::string name = path ? path : "";
-    std::string line = "movie invoke " + name;
-    if (result || args || count) line += " (with result or arguments)";
-    auto found = movie->functions.find(name);
-    if (found == movie->functions.end() || !found->second) {
-        Record(line + " -> missing");
-        return false;
-    }
-    Record(line);
-    return found->second(*movie);
-}
-
-void* UnexpectedMovieSlot(const void*) {
-    Record("unexpected virtual call on a movie");
-    return nullptr;
-}
-
-void* const* MovieTable() {
-    static void* table[64];
-    static bool filled = false;
-    if (!filled) {
-        for (auto& slot : table) slot = reinterpret_cast<void*>(&UnexpectedMovieSlot);
-        table[49] = reinterpret_cast<void*>(&MovieSetVariable);
-        table[50] = reinterpret_cast<void*>(&MovieGetVariable);
-        table[53] = reinterpret_cast<void*>(&MovieArraySize);
-        table[56] = reinterpret_cast<void*>(&MovieInvoke);
-        filled = true;
-    }
-    return table;
-}
-
-const char* MenuNameSlot(const Menu* menu) { return menu->nullName ? nullptr : menu->name.c_str(); }
 
 void* UnexpectedMenuSlot(const void*) {
     Record("unexpected virtual call on a menu");
@@ -318,28 +56,6 @@ void* const* MenuTable() {
     return table;
 }
 
-// --- the host's release of managed movie values
-void HostMovieValueRelease(void* objectInterface, MenuValue* value, std::uint64_t valueWord) {
-    auto& world = World();
-    MovieVariable* variable = nullptr;
-    for (Movie& movie : world.movies)
-        for (auto& [path, candidate] : movie.variables)
-            if (&candidate.objectInterface == objectInterface) variable = &candidate;
-    if (!variable) {
-        world.releaseErrors.push_back("release of an unknown object interface");
-        return;
-    }
-    if (!value || value->objectInterface != objectInterface || value->value != valueWord)
-        world.releaseErrors.push_back("release of " + variable->path + " with a mismatched value");
-    if (variable->outstanding == 0) {
-        world.releaseErrors.push_back("release of " + variable->path + " without a reference");
-        return;
-    }
-    --variable->outstanding;
-    ++variable->releases;
-    Record("movie release " + variable->path);
-}
-
 void ResetMenus() {
     auto& world = World();
     world = MenuWorld{};
@@ -347,30 +63,9 @@ void ResetMenus() {
     Publish();
 }
 
-const bool registered = RegisterDefaultFunction(GI::movieValueRelease, &HostMovieValueRelease) &&
-                        RegisterResetHook(&ResetMenus);
+const bool registered = RegisterResetHook(&ResetMenus);
 
 }  // namespace
-
-MovieVariable& Movie::AddVariable(const std::string& path, ValueKind kind, bool managed) {
-    MovieVariable& variable = variables[path];
-    variable = MovieVariable{};
-    variable.path = path;
-    variable.kind = kind;
-    variable.managed = managed;
-    variable.objectInterface = {this, &variable};
-    return variable;
-}
-
-MovieVariable* Movie::Variable(const std::string& path) {
-    auto found = variables.find(path);
-    return found == variables.end() ? nullptr : &found->second;
-}
-
-std::string Movie::Describe(const std::string& path) {
-    MovieVariable* variable = Variable(path);
-    return variable ? FromVariable(*variable).Describe() : "missing";
-}
 
 UiManager& Ui() {
     (void)registered;
@@ -391,8 +86,7 @@ Menu* OpenMenu(const std::string& name, bool withView) {
     menu.table = MenuTable();
     menu.name = name;
     if (withView) {
-        Movie& movie = world.movies.emplace_back();
-        movie.table = MovieTable();
+        Movie& movie = NewMovie();
         MovieView& view = world.views.emplace_back();
         view.movie = &movie;
         menu.view = &view;
@@ -425,72 +119,5 @@ Movie* MovieOf(Menu* menu) { return menu && menu->view ? menu->view->movie : nul
 void DropMovie(Menu* menu) {
     if (menu && menu->view) menu->view->movie = nullptr;
 }
-
-void MakeFavoritesMovie(Menu* menu, const FavoritesMovieOptions& options) {
-    Movie* movie = MovieOf(menu);
-    if (!movie) return;
-    const std::string prefix = "root1.Menu_mc.";
-    const ValueKind text = options.wideStrings ? ValueKind::WideString : ValueKind::String;
-    const std::pair<const char*, ValueKind> variables[] = {
-        {"ConstructItemName", text},
-        {"ConstructItemCount", ValueKind::UInt},
-        {"ConstructItemIsPower", ValueKind::Boolean},
-        {"ConstructItemAmmoName", text},
-        {"ConstructItemAmmoCount", ValueKind::UInt},
-        {"ConstructItemIsEquippable", ValueKind::Boolean},
-        {"ConstructItemIsEquipped", ValueKind::Boolean},
-        {"ConstructItemDamagePhysical", ValueKind::Number},
-        {"ConstructItemDamageEM", ValueKind::Number},
-        {"ConstructItemDamageEnergy", ValueKind::Number},
-        {"ConstructItemQuickKeyName", text},
-        {"ConstructItemIconName", text},
-        {"ConstructItemIconDirectoryName", text},
-        {"ConstructItemArrayIndex", ValueKind::Int},
-        {"ConstructItemVisible", ValueKind::Boolean},
-        {"iLastSelectedQuickKey", ValueKind::Int},
-    };
-    for (const auto& [name, kind] : variables) movie->AddVariable(prefix + name, kind, options.managedValues);
-    movie->Variable(prefix + "iLastSelectedQuickKey")->intValue = -1;
-    if (options.installFlag)
-        movie->AddVariable(prefix + "bVelloquinInstalled", ValueKind::Boolean, options.managedValues).boolean =
-            options.installed;
-    movie->arrays[prefix + "FavoritesInfoA"].resize(options.initialEntries);
-    const bool grows = options.arrayGrows;
-    movie->functions[prefix + "ConstructItem"] = [prefix, grows](Movie& m) {
-        if (!grows) return true;
-        MovieElement element;
-        for (auto& [path, variable] : m.variables) {
-            if (path.rfind(prefix + "ConstructItem", 0) != 0) continue;
-            element[path.substr(prefix.size())] = AsText(FromVariable(variable));
-        }
-        m.arrays[prefix + "FavoritesInfoA"].push_back(std::move(element));
-        // The movie starts every entry from blank values: an entry shows only what was pushed for it.
-        for (auto& [path, variable] : m.variables) {
-            if (path.rfind(prefix + "ConstructItem", 0) != 0) continue;
-            variable.boolean = false;
-            variable.intValue = 0;
-            variable.uintValue = 0;
-            variable.number = 0.0;
-            variable.text.clear();
-            variable.wide.clear();
-        }
-        return true;
-    };
-}
-
-void SelectQuickKey(Menu* menu, std::int32_t quickKey) {
-    Movie* movie = MovieOf(menu);
-    if (!movie) return;
-    if (MovieVariable* selected = movie->Variable("root1.Menu_mc.iLastSelectedQuickKey")) selected->intValue = quickKey;
-}
-
-int OutstandingMovieValues() {
-    int outstanding = 0;
-    for (Movie& movie : World().movies)
-        for (auto& [path, variable] : movie.variables) outstanding += variable.outstanding;
-    return outstanding;
-}
-
-const std::vector<std::string>& MovieValueReleaseErrors() { return World().releaseErrors; }
 
 }  // namespace TestHost

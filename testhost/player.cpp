@@ -190,6 +190,19 @@ std::size_t AddItem(Form* form, std::uint32_t count, std::uint32_t stacks) {
 
 InventoryEntry& EntryAt(std::size_t position) { return World().entries.at(position); }
 
+bool UseUpOne(Form* form) {
+    auto& world = World();
+    for (std::size_t i = 0; i < world.entries.size(); ++i) {
+        if (world.entries[i].form != form || world.entryCounts[i] == 0) continue;
+        // The last one gone, the entry holds no stack any more.
+        if (--world.entryCounts[i] == 0) world.entries[i].stackCount = 0;
+        if (auto found = world.countOverride.find(form); found != world.countOverride.end() && found->second > 0)
+            --found->second;
+        return true;
+    }
+    return false;
+}
+
 void SetStackName(std::size_t position, std::uint32_t stack, const std::string& name, bool reference) {
     auto& world = World();
     InventoryStack& target = world.stacks.at(position).at(stack);

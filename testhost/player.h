@@ -97,6 +97,10 @@ InventoryEntry& EntryAt(std::size_t position);
 // The host's item count: the sum over the entries holding the form, unless set.
 void SetItemCount(Form* form, std::uint32_t count);
 void SetEquipped(Form* form, bool equipped);
+// The game uses one item of the form up: the first entry holding any loses one,
+// and its stacks when it was the last (a count set with SetItemCount drops by
+// one too). False when none is carried.
+bool UseUpOne(Form* form);
 // The power test answers exactly 1.0 for owned powers (`answer` for tests of odd values).
 void GivePower(Form* power, float answer = 1.0f);
 // Damage figures the host reports for an entry holding the form.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <istream>
 #include <map>
 #include <ostream>
@@ -14,6 +15,7 @@
 #include "game_folder.h"
 #include "game_runtime.h"
 #include "host.h"
+#include "input_names.h"
 #include "menus.h"
 #include "player.h"
 #include "recorder.h"
@@ -36,6 +38,7 @@ struct Session {
         std::uint32_t localId;
         std::uint32_t count;
         bool power;
+        std::string stackName = {};  // the custom name of its first stack
     };
     std::vector<Carried> carried;
     std::map<std::string, Form*> keywords;  // editor id -> keyword
@@ -50,6 +53,18 @@ struct Session {
     };
     std::vector<Damage> damages;
     std::vector<std::pair<FormRef, FormRef>> ammunition;  // weapon -> ammunition
+    // The game's own quick slots 0-9, given again after each load.
+    std::map<int, FormRef> nativeSlots;
+    std::map<InputDevice, std::vector<KeyNameEntry>> keyNames;
+    bool inventoryPresent = true;
+    // What the next favourites movie does (and the open one, when changed).
+    FavoritesMovieOptions movieOptions;
+    struct MovieFailures {
+        std::vector<std::string> refusedPaths;
+        int refuseSetsFrom = 0;
+        int failInvokesFrom = 0;
+        int lengthFailsFrom = 0;  // the game stops finding the menu by name
+    } movieFailures;
     std::size_t printed = 0;
     std::size_t boxesPrinted = 0;
     std::size_t tilesPrinted = 0;
@@ -94,6 +109,7 @@ struct Session {
             } else if (line.rfind("equip ", 0) == 0 || line.rfind("power follow-up", 0) == 0 ||
                        line.rfind("menu message", 0) == 0 || line.rfind("sink registered", 0) == 0 ||
                        line.rfind("process ended", 0) == 0 || line.rfind("message box", 0) == 0 ||
+                       line.rfind("used up", 0) == 0 || line.rfind("event stopped", 0) == 0 ||
                        line.find("unexpected") != std::string::npos || verbose) {
                 out << "  game: " << line << "\n";
                 if (line.rfind("message box", 0) == 0 && boxesPrinted < Boxes().size()) PrintBox(Boxes()[boxesPrinted++]);
@@ -176,9 +192,12 @@ struct Session {
                 AddPowerToGame(form);
                 GivePower(form);
             } else {
-                AddItem(form, item.count);
+                const std::size_t position = AddItem(form, item.count);
+                if (!item.stackName.empty()) SetStackName(position, 0, item.stackName);
             }
         }
+        for (const auto& [slot, ref] : nativeSlots) SetNativeSlot(slot, LoadedForm(ref.file, ref.localId));
+        SetInventoryPresent(inventoryPresent);
         FireLoadGame();
     }
 
@@ -197,16 +216,41 @@ struct Session {
 
     void Say(const Args& args) { out << "\n# " << args.Rest(0) << "\n"; }
 
+    bool Has(const Args& args, std::size_t from, const char* word) {
+        for (std::size_t i = from; i < args.size(); ++i)
+            if (args[i] == word) return true;
+        return false;
+    }
+
     void File(const Args& args) {
+        const std::string lineEnd = Has(args, 1, "lf") ? "\n" : "\r\n";  // CR LF as a Windows editor writes it
         std::string content, text;
         while (std::getline(args.in, text)) {
             ++lineNumber;
             if (!text.empty() && text.back() == '\r') text.pop_back();
             if (text == "end") break;
-            content += text + "\r\n";  // written as a Windows editor writes it
+            content += text + lineEnd;
         }
+        if (Has(args, 1, "unterminated") && content.size() >= lineEnd.size())
+            content.resize(content.size() - lineEnd.size());
         WriteGameFile(args[0], content);
         out << "  host: wrote " << args[0] << "\n";
+    }
+
+    void Delete(const Args& args) {
+        out << "  host: " << (RemoveGameFile(args[0]) ? "deleted " : "nothing to delete at ") << args[0] << "\n";
+    }
+
+    // Takes every write permission away (the file's read-only attribute on
+    // Windows). A process running as root on Linux may still write it.
+    void ReadOnly(const Args& args) {
+        std::error_code error;
+        std::filesystem::permissions(GameFilePath(args[0]),
+                                     std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                         std::filesystem::perms::others_write,
+                                     std::filesystem::perm_options::remove, error);
+        if (error) Fail("cannot make " + args[0] + " read-only: " + error.message());
+        out << "  host: made " << args[0] << " read-only\n";
     }
 
     void Folder(const Args& args) {
@@ -232,7 +276,16 @@ struct Session {
 
     void DataFile(const Args& args) {
         const FileKind kind = args[0] == "small" ? FileKind::Small : args[0] == "medium" ? FileKind::Medium : FileKind::Full;
-        order.push_back({args[1], kind});
+        order.push_back({args[1], kind, args.size() > 2 ? Number(args[2]) : 1u});
+    }
+
+    void Override(const Args& args) {
+        for (ContentForm& form : content) {
+            if (form.file != args[0] || form.localId != Number(args[1])) continue;
+            form.overriddenBy.push_back(args[2]);
+            return;
+        }
+        Fail("no form " + args[1] + " of " + args[0] + " to override");
     }
 
     void ClearLoadOrder(const Args&) { order.clear(); }
@@ -244,10 +297,35 @@ struct Session {
         AddKeywordToGame(keywords[args[0]]);
     }
 
+    // The four keywords the game knows by fixed form ids.
+    void SpecialKeyword(const Args& args) {
+        static const std::map<std::string, std::uint32_t> ids = {
+            {"grenade", 0x12345}, {"mine", 0xE56C4}, {"medical", 0x2C1C7A}, {"medical2", 0xF4AE7}};
+        auto id = ids.find(args[0]);
+        if (id == ids.end()) Fail("no keyword '" + args[0] + "' (grenade, mine, medical or medical2)");
+        keywords[args[1]] = MakeKeyword(id->second, args[1]);
+        AddKeywordToGame(keywords[args[1]]);
+    }
+
+    void CategoryKeyword(const Args& args) {
+        keywords[args[0]] =
+            MakeKeyword(0x7F0000 + static_cast<std::uint32_t>(keywords.size()), args[0], args.Rest(1), "");
+        AddKeywordToGame(keywords[args[0]]);
+    }
+
     void Tag(const Args& args) { tags.push_back({{args[0], Number(args[1])}, args[2]}); }
 
     void Carry(const Args& args) {
         carried.push_back({args[0], Number(args[1]), args.size() > 2 ? Number(args[2]) : 1u, false});
+    }
+
+    void StackName(const Args& args) {
+        for (Carried& item : carried) {
+            if (item.power || item.file != args[0] || item.localId != Number(args[1])) continue;
+            item.stackName = args.Rest(2);
+            return;
+        }
+        Fail("no carried item " + args[1] + " of " + args[0]);
     }
 
     void KnowPower(const Args& args) { carried.push_back({args[0], Number(args[1]), 0, true}); }
@@ -272,17 +350,53 @@ struct Session {
         PrintNewRecords();
     }
 
+    void ApplyMovieFailures(Menu* menu) {
+        Movie* movie = MovieOf(menu);
+        if (!movie) return;
+        for (auto& [path, variable] : movie->variables) variable.refuseWrites = false;
+        for (const std::string& path : movieFailures.refusedPaths)
+            if (MovieVariable* variable = movie->Variable(path)) variable->refuseWrites = true;
+        movie->refuseSetsFrom = movieFailures.refuseSetsFrom ? movie->sets + movieFailures.refuseSetsFrom : 0;
+        movie->failInvokesFrom = movieFailures.failInvokesFrom ? movie->invokes + movieFailures.failInvokesFrom : 0;
+        menu->nullNameFrom = movieFailures.lengthFailsFrom ? menu->nameQueries + movieFailures.lengthFailsFrom : 0;
+    }
+
+    void MovieStep(const Args& args) {
+        const std::string& what = args[0];
+        const int n = args.size() > 1 && what != "refuse" ? static_cast<int>(Number(args[1])) : 0;
+        if (what == "refuse" && args.size() > 1) {
+            movieFailures.refusedPaths.push_back(args[1]);
+        } else if (what == "refuse-from" && n > 0) {
+            movieFailures.refuseSetsFrom = n;
+        } else if (what == "fail-construct-from" && n > 0) {
+            movieFailures.failInvokesFrom = n;
+        } else if (what == "fail-length-from" && n > 0) {
+            movieFailures.lengthFailsFrom = n;
+        } else if (what == "no-growth") {
+            movieOptions.arrayGrows = false;
+        } else if (what == "normal") {
+            movieOptions = {};
+            movieFailures = {};
+        } else {
+            Fail("'movie' takes refuse PATH, refuse-from N, fail-construct-from N, fail-length-from N, no-growth or normal");
+        }
+        out << "  host: the favourites movie: " << args.Rest(0) << "\n";
+        if (Menu* open = FindOpenMenu("FavoritesMenu")) ApplyMovieFailures(open);
+    }
+
     void MenuStep(const Args& args) {
         if (args[0] == "open") {
             Menu* menu = OpenMenu(args[1], true);
             if (args[1] == "FavoritesMenu") {
                 tilesPrinted = 0;
-                FavoritesMovieOptions options;
+                FavoritesMovieOptions options = movieOptions;
                 options.installFlag = !(args.size() > 2 && args[2] == "other-mod");
                 MakeFavoritesMovie(menu, options);
             }
             out << "  host: " << args[1] << " opens\n";
             if (Loader().menuCallback) Loader().menuCallback(menu);
+            // The failures count from here: the plug-in was told of the menu by its name.
+            if (args[1] == "FavoritesMenu") ApplyMovieFailures(menu);
         } else {
             SetMenuOpen(args[1], false);
             out << "  host: " << args[1] << " closes\n";
@@ -316,7 +430,59 @@ struct Session {
 
     void Answer(const Args& args) { QueueBoxAnswer(args[0] == "yes" ? 6 : args[0] == "no" ? 7 : 1); }
 
-    void PlayerId(const Args& args) { SetPlayerId(Number(args[0])); }
+    void PlayerId(const Args& args) { SetPlayerId(std::stoull(args[0], nullptr, 0)); }
+
+    void Inventory(const Args& args) {
+        inventoryPresent = args[0] != "absent";
+        SetInventoryPresent(inventoryPresent);
+        out << "  host: the player's inventory list is " << (inventoryPresent ? "there" : "absent") << "\n";
+    }
+
+    void HostFlags(const Args& args) {
+        const std::string& what = args[0];
+        if (what == "ready" || what == "not-ready")
+            SetHostReady(what == "ready");
+        else if (what == "blocked" || what == "unblocked")
+            SetHostBlocked(what == "blocked");
+        else
+            Fail("'host' takes ready, not-ready, blocked or unblocked");
+        out << "  host: " << what << "\n";
+    }
+
+    void DataHandlerStep(const Args& args) {
+        SetDataHandlerPresent(args[0] != "absent");
+        out << "  host: the data handler is " << (args[0] != "absent" ? "there" : "absent") << "\n";
+    }
+
+    void GameReset(const Args& args) {
+        const auto firstByte = static_cast<std::uint8_t>(args.size() > 0 ? Number(args[0]) : 1u);
+        out << "  host: game reset (first byte " << int{firstByte} << ")\n";
+        FireGameReset(firstByte);
+        PrintNewRecords();
+    }
+
+    void NativeSlot(const Args& args) {
+        const auto slot = static_cast<int>(Number(args[0]));
+        if (slot < 0 || slot > 9) Fail("the game's own slots are 0 to 9");
+        if (args[1] == "none") {
+            nativeSlots.erase(slot);
+            SetNativeSlot(slot, nullptr);
+            return;
+        }
+        if (args.size() < 3) Fail("'native-slot' needs N FILE LOCALID or N none");
+        nativeSlots[slot] = {args[1], Number(args[2])};
+        SetNativeSlot(slot, LoadedForm(args[1], Number(args[2])));
+    }
+
+    void KeyName(const Args& args) {
+        static const std::map<std::string, InputDevice> devices = {
+            {"keyboard", InputDevice::Keyboard}, {"mouse", InputDevice::Mouse}, {"gamepad", InputDevice::Gamepad}};
+        auto device = devices.find(args[0]);
+        if (device == devices.end()) Fail("'key-name' takes keyboard, mouse or gamepad");
+        auto& entries = keyNames[device->second];
+        entries.push_back({Number(args[1]), args.Rest(2)});
+        SetKeyNameEntries(device->second, entries);
+    }
 
     void Verbose(const Args& args) { verbose = !args.words.empty() && args[0] == "on"; }
 
@@ -334,28 +500,41 @@ struct Session {
 // `velloquin-host --help` prints it; a test checks README's step table against it.
 const Session::Row Session::table[] = {
     {{"say", "TEXT", 0, "prints a heading"}, &Session::Say},
-    {{"file", "PATH … end", 1, "writes the lines up to `end` into a file below the game folder (CR LF line ends)"}, &Session::File},
+    {{"file", "PATH [lf] [unterminated] … end", 1, "writes the lines up to `end` into a file below the game folder (CR LF line ends; `lf`: LF only; `unterminated`: none after the last line)"}, &Session::File},
+    {{"delete", "PATH", 1, "deletes a file or folder below the game folder"}, &Session::Delete},
+    {{"read-only", "PATH", 1, "takes the write permission from a file (on Linux a process running as root may still write it)"}, &Session::ReadOnly},
     {{"folder", "PATH", 1, "makes a folder below the game folder"}, &Session::Folder},
     {{"show-file", "PATH", 1, "prints a file's lines"}, &Session::ShowFile},
-    {{"datafile", "full|small|medium NAME", 2, "appends a data file to the load order of the next `load-game`"}, &Session::DataFile},
+    {{"datafile", "full|small|medium NAME [FLAGS]", 2, "appends a data file to the load order of the next `load-game` (FLAGS: its header flags, 1 when not given)"}, &Session::DataFile},
     {{"clear-load-order", "", 0, "starts a new load order"}, &Session::ClearLoadOrder},
     {{"form", "FILE LOCALID TYPE NAME", 4, "a form of that data file (`weapon`, `equipment`, `consumable`, `power`, `ammunition`, `damagetype` or a number)"}, &Session::FormStep},
+    {{"override", "FILE LOCALID BYFILE", 3, "another data file overrides the form (in the order given, when both are loaded)"}, &Session::Override},
     {{"keyword", "EDITORID TEXT", 2, "an icon keyword (`ui_icon…`) with its icon name"}, &Session::Keyword},
+    {{"special-keyword", "grenade|mine|medical|medical2 EDITORID", 2, "one of the four keywords the game knows by form id (0x12345, 0xE56C4, 0x2C1C7A, 0xF4AE7)"}, &Session::SpecialKeyword},
+    {{"category-keyword", "EDITORID NAME", 2, "an inventory-category keyword (`…inventorycategory…`) with its display name"}, &Session::CategoryKeyword},
     {{"tag", "FILE LOCALID EDITORID", 3, "gives the form the keyword"}, &Session::Tag},
     {{"damage", "FILE LOCALID TYPEFILE TYPELOCALID VALUE", 5, "a damage figure of a carried item"}, &Session::DamageStep},
     {{"ammunition", "FILE LOCALID AMMOFILE AMMOLOCALID", 4, "a weapon's ammunition"}, &Session::Ammunition},
     {{"carry", "FILE LOCALID [COUNT]", 2, "an item in the player's inventory (given again after each load)"}, &Session::Carry},
+    {{"stack-name", "FILE LOCALID NAME", 3, "a custom name on the first stack of a carried item"}, &Session::StackName},
     {{"know-power", "FILE LOCALID", 2, "a power the player knows (given again after each load)"}, &Session::KnowPower},
-    {{"player-id", "N", 1, "the character's id"}, &Session::PlayerId},
+    {{"native-slot", "N FILE LOCALID|N none", 2, "the item in the game's own quick slot N (0-9; given again after each load)"}, &Session::NativeSlot},
+    {{"player-id", "N", 1, "the character's id (64 bits)"}, &Session::PlayerId},
+    {{"inventory", "present|absent", 1, "the player's inventory list is there, or the player holds none"}, &Session::Inventory},
+    {{"data-handler", "present|absent", 1, "the game's data handler is there, or its pointer reads null"}, &Session::DataHandlerStep},
+    {{"key-name", "keyboard|mouse|gamepad CODE NAME", 3, "adds an entry to one of the game's key-name tables"}, &Session::KeyName},
     {{"load-plugin", "", 0, "the loader maps the plug-in, calls `QVEXPlugin_Load` and sends message 2"}, &Session::LoadPluginStep},
     {{"load-game", "", 0, "loads the game with the current load order (new runtime ids) and fires the load event"}, &Session::LoadGameStep},
     {{"mode", "assign|free", 1, "the item menus' assignment mode, or free play"}, &Session::Mode},
     {{"menu", "open|close NAME [other-mod]", 2, "opens a menu (the favourites menu gets the extended movie, or another mod's) and tells the plug-in; closes it"}, &Session::MenuStep},
+    {{"movie", "refuse PATH|refuse-from N|fail-construct-from N|fail-length-from N|no-growth|normal", 1, "the favourites movie (open now or next) refuses sets of a variable, or every set from the n-th on; fails `ConstructItem` from the n-th call on; fails the array-length reads from the n-th on; never grows its array (the next one); or works again"}, &Session::MovieStep},
     {{"assign", "FILE LOCALID", 2, "the item the inventory menu is assigning"}, &Session::Assign},
     {{"click", "N", 1, "the player chooses quick key N in the favourites menu"}, &Session::Click},
     {{"key", "down|up CODE", 2, "a key goes down or up"}, &Session::Key},
     {{"wait", "MS", 1, "the game runs frames of 10 ms (player updates in free play, the hooked call in assignment mode)"}, &Session::Wait},
     {{"answer", "yes|no|ok", 1, "the answer to the next message box"}, &Session::Answer},
+    {{"host", "ready|not-ready|blocked|unblocked", 1, "the game's ready and blocked flags"}, &Session::HostFlags},
+    {{"game-reset", "[BYTE]", 0, "the game fires its reset event (first byte of the event: 1 when not given)"}, &Session::GameReset},
     {{"verbose", "on|off", 1, "also print every movie access"}, &Session::Verbose},
 };
 

@@ -123,6 +123,35 @@ TEST_F(MovieTest, SettersWriteTheirKinds) {
     EXPECT_EQ(movie->Variable("v.bool")->lastWrittenWord & 0xFF, 1u);
 }
 
+// Each accessor works on its own kinds only; the kind is the type code's low
+// four bits and bit 0x80, whatever the movie keeps in its other bits.
+TEST_F(MovieTest, EachAccessorTakesOnlyItsKinds) {
+    const ValueKind kinds[] = {ValueKind::Undefined, ValueKind::Boolean, ValueKind::Int, ValueKind::UInt,
+                               ValueKind::Number,    ValueKind::String,  ValueKind::WideString};
+    std::string grid;
+    for (std::uint32_t extra : {0x00u, 0x30u, 0x80u}) {
+        for (ValueKind kind : kinds) {
+            for (const char* path : {"g.int", "g.uint", "g.bool", "g.number", "g.text", "r.int", "r.bool"})
+                movie->AddVariable(path, kind).extraTypeBits = extra;
+            std::int32_t number = 0;
+            bool flag = false;
+            grid += SetMenuInt(menuName, "g.int", 1, nullptr) ? 'i' : '.';
+            grid += SetMenuUInt(menuName, "g.uint", 1, nullptr) ? 'u' : '.';
+            grid += SetMenuBool(menuName, "g.bool", true, nullptr) ? 'b' : '.';
+            grid += SetMenuNumber(menuName, "g.number", 1.0f, nullptr) ? 'n' : '.';
+            grid += SetMenuString(menuName, "g.text", "x", nullptr) ? 's' : '.';
+            grid += GetMenuInt(menuName, "r.int", &number, nullptr) ? 'I' : '.';
+            grid += GetMenuBool(menuName, "r.bool", &flag, nullptr) ? 'B' : '.';
+            grid += ' ';
+        }
+        grid += '|';
+    }
+    EXPECT_EQ(grid,
+              "....... ..b...B i....I. .u..... ...n... ....s.. ....s.. |"
+              "....... ..b...B i....I. .u..... ...n... ....s.. ....s.. |"
+              "....... ....... ....... ....... ....... ....... ....... |");
+}
+
 TEST_F(MovieTest, WideStringReceivesUtf16) {
     TestHost::MovieVariable& wide = movie->AddVariable("root1.Menu_mc.ConstructItemName", ValueKind::WideString);
     ASSERT_TRUE(SetMenuString(menuName, "root1.Menu_mc.ConstructItemName", "\xC3\x89lan \xE2\x9C\x93 \xF0\x9F\x98\x80",

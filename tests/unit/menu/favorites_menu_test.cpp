@@ -161,6 +161,78 @@ TEST_F(FavoritesMenuTest, NoInventoryListFailsThePassWithoutTouchingTheMovie) {
     EXPECT_EQ(InventoryLockDepth(), 0);
 }
 
+// ---- a movie that refuses values or calls
+TEST_F(FavoritesMenuTest, ARefusedIconDirectoryInAnEmptySlotEndsTheSlotLoop) {
+    Menu* menu = OpenFavorites();
+    MovieOf(menu)->refuseSetsFrom = 10;  // slots 0-2 take three values each; slot 3's first is refused
+    EXPECT_TRUE(V::ProcessOpenFavoritesMenu());  // padding stops at its first refused push
+    EXPECT_EQ(Entries(menu), 3u);
+    EXPECT_EQ(Count("movie set root1.Menu_mc.ConstructItemArrayIndex"), 3);
+    EXPECT_EQ(Count("movie set root1.Menu_mc.ConstructItemIconDirectoryName"), 4 + 1);
+}
+
+TEST_F(FavoritesMenuTest, AnyOtherRefusedValueSkipsOnlyThatSlot) {
+    Form* rifle = MakeForm(0x2003, typeWeapon, "Rifle");
+    AddItem(rifle);
+    V::quickItems[0] = G(rifle);
+    Menu* menu = OpenFavorites();
+    MovieOf(menu)->Variable("root1.Menu_mc.ConstructItemName")->refuseWrites = true;  // the filled slot 0
+    MovieOf(menu)->Variable("root1.Menu_mc.ConstructItemArrayIndex")->refuseWrites = true;  // every slot
+    EXPECT_TRUE(V::ProcessOpenFavoritesMenu());
+    EXPECT_EQ(Count("movie set root1.Menu_mc.ConstructItemArrayIndex"), 11);
+    EXPECT_EQ(Count("movie set root1.Menu_mc.ConstructItemCount"), 0);
+    EXPECT_EQ(Entries(menu), 24u);  // all 24 are padding: no slot reached its ConstructItem call
+
+    ResetWorld();
+    V::quickItems.fill(nullptr);
+    menu = OpenFavorites();
+    MovieOf(menu)->Variable("root1.Menu_mc.ConstructItemVisible")->refuseWrites = true;
+    EXPECT_TRUE(V::ProcessOpenFavoritesMenu());
+    EXPECT_EQ(Count("movie set root1.Menu_mc.ConstructItemArrayIndex"), 12);
+    EXPECT_EQ(Count("movie invoke"), 0);
+}
+
+TEST_F(FavoritesMenuTest, AFailedConstructItemCallFailsThePassInASlotOrInThePadding) {
+    Form* rifle = MakeForm(0x2004, typeWeapon, "Rifle");
+    AddItem(rifle);
+    V::quickItems[1] = G(rifle);
+    for (int failing : {1, 2, 13}) {  // an empty slot, a filled slot, the first padding entry
+        ResetWorld();
+        AddItem(rifle);
+        ResetPluginState();
+        V::quickItems[1] = G(rifle);
+        Menu* menu = OpenFavorites();
+        MovieOf(menu)->failInvokesFrom = failing;
+        EXPECT_FALSE(V::ProcessOpenFavoritesMenu()) << failing;
+        EXPECT_EQ(Count("movie invoke"), failing) << failing;
+        EXPECT_EQ(Entries(menu), static_cast<std::size_t>(failing - 1)) << failing;
+    }
+}
+
+TEST_F(FavoritesMenuTest, PaddingShowsAnEntryAsItsSlotOnlyBelowTwelve) {
+    V::quickKeyVisible[4] = false;
+    V::quickKeyVisible[11] = false;
+    V::favoritesMenuPopulated = true;  // only the padding runs, from an empty array
+    OpenFavorites();
+    EXPECT_TRUE(V::ProcessOpenFavoritesMenu());
+    std::string shown;
+    for (const auto& line : RecordsStartingWith("movie set root1.Menu_mc.ConstructItemVisible"))
+        shown += line.find("true") != std::string::npos ? '1' : '0';
+    EXPECT_EQ(shown, "111101111110111111111111");
+}
+
+TEST_F(FavoritesMenuTest, ALengthReadThatFailsFailsThePassUnlessItIsThePaddingsSecondRead) {
+    // The array's length is read by finding the menu by name: one name query per read.
+    for (int lost : {1, 2, 3}) {  // the install-time read, padding's first read, its second read
+        ResetWorld();
+        ResetPluginState();
+        Menu* menu = OpenFavorites();
+        menu->nullNameFrom = lost;
+        EXPECT_EQ(V::ProcessOpenFavoritesMenu(), lost == 3) << lost;
+        EXPECT_EQ(Count("movie invoke"), lost == 1 ? 0 : 12) << lost;  // the slots, but no padding
+    }
+}
+
 // ---- using a slot's item
 TEST_F(FavoritesMenuTest, AWornItemIsLeftAlone) {
     Form* suit = MakeForm(0x3001, typeEquipment, "Suit");

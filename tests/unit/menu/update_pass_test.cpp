@@ -45,6 +45,8 @@ protected:
         // A keyword, so that reloads show no box.
         AddKeywordToGame(MakeKeyword(0x900, "ui_icon_rifle", "", "Rifle"));
     }
+    // Whatever a sink did, it lets the event go on to the game's other sinks.
+    void TearDown() override { EXPECT_EQ(Count("event stopped"), 0); }
 
     V::Game::Form* CarriedWeapon(std::uint32_t id, const std::string& name) {
         Form* weapon = MakeForm(id, typeWeapon, name);
@@ -218,6 +220,7 @@ TEST_F(UpdatePassTest, KeysDoNothingInAssignmentModeOrWhileTheMenuIsOpen) {
     SetKeyDown(0x70, true);
     SetAssignmentMode(true);
     Frame();  // the hook path: the mode query answers non-null
+    FirePlayerUpdate();
     EXPECT_EQ(Count("equip object"), 0);
     SetAssignmentMode(false);
     V::favoritesMenuOpened = true;
@@ -274,6 +277,45 @@ TEST_F(UpdatePassTest, AMenuThatNeverWorksIsClosedAfter1200MillisecondsOfFailure
     EXPECT_FALSE(V::populateFailed);
     EXPECT_EQ(V::openFavoritesMenu, nullptr);
     EXPECT_EQ(LiveHostStrings(), 0);
+}
+
+// Each timing rule one nanosecond before and exactly at the point where it changes.
+TEST_F(UpdatePassTest, TimingBoundariesOfTheThrottleTheHoldsAndTheForcedClose) {
+    Frame();
+    SetNow(start + 70 * ms - 1);
+    Frame();
+    EXPECT_EQ(V::lastUpdateTime, start);
+    SetNow(start + 70 * ms);
+    Frame();
+    EXPECT_EQ(V::lastUpdateTime, start + 70 * ms);
+
+    FireGameReset(1);  // holds every pass for ten seconds, then reloads
+    const std::int64_t reset = Now();
+    SetNow(reset + 10'000 * ms - 1);
+    Frame();
+    EXPECT_TRUE(V::reloadPending);
+    SetNow(reset + 10'000 * ms);
+    Frame();
+    EXPECT_FALSE(V::reloadPending);
+
+    SetInventoryPresent(false);  // every menu pass fails
+    SetCloseOnRequest(false);
+    MakeFavoritesMovie(ShowMenu("FavoritesMenu"));
+    const std::int64_t opened = Now();
+    SetNow(opened + 121 * ms - 1);  // whole milliseconds: still 120
+    Frame();
+    EXPECT_FALSE(V::populateFailed);
+    SetNow(opened + 121 * ms);
+    Frame();
+    ASSERT_TRUE(V::populateFailed);
+    const std::int64_t failed = Now();
+    for (const std::int64_t late : {1201 * ms - 1, 1201 * ms}) {
+        V::lastUpdateTime = 0;
+        SetNow(failed + late);
+        Frame();
+    }
+    EXPECT_EQ(CloseRequests().size(), 1u);
+    EXPECT_EQ(V::lastUpdateTime, failed + 1201 * ms);
 }
 
 TEST_F(UpdatePassTest, OnlyTheHookPathWritesTheItemsFileWhenTheMenuCloses) {

@@ -165,6 +165,15 @@ TEST(ResolveCallTarget, ReadsOnlyA5ByteNearCall) {
     EXPECT_EQ(Velloquin::ResolveCallTarget(0), 0u);
 }
 
+TEST(DiagnosticLog, ALineKeepsAtMost8190CharactersBeforeItsLineFeed) {
+    for (const std::size_t length : {8190u, 8191u, 10000u}) {
+        const std::string text(length, 'x');
+        ::testing::internal::CaptureStdout();
+        Velloquin::DiagnosticLog("%s", text.c_str());
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(), std::string(8190, 'x') + "\n") << length;
+    }
+}
+
 TEST(DiagnosticLog, FormatsSixteenDigitHexadecimalLikeTheWindowsRuntime) {
     ::testing::internal::CaptureStdout();
     Velloquin::DiagnosticLog("trampoline alloc %016I64Xx%016I64X failed (%08X)", 0x7FF6ABCD0000ull, 256ull, 487u);

@@ -1,0 +1,61 @@
+#include "text_codecs.h"
+
+#include <cstdint>
+#include <cstdio>
+
+namespace TestHost {
+
+std::string Utf16ToUtf8(const std::u16string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::uint32_t point = text[i];
+        if (point >= 0xD800 && point < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+            point = 0x10000 + ((point - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        }
+        if (point < 0x80) {
+            out += static_cast<char>(point);
+        } else if (point < 0x800) {
+            out += static_cast<char>(0xC0 | (point >> 6));
+            out += static_cast<char>(0x80 | (point & 0x3F));
+        } else if (point < 0x10000) {
+            out += static_cast<char>(0xE0 | (point >> 12));
+            out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (point & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (point >> 18));
+            out += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (point & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::u16string Utf8ToUtf16Host(const std::string& text) {
+    std::u16string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        std::uint32_t point = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length && i + k < text.size(); ++k)
+            point = (point << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        i += length;
+        if (point >= 0x10000) {
+            point -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (point >> 10));
+            out += static_cast<char16_t>(0xDC00 + (point & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(point);
+        }
+    }
+    return out;
+}
+
+std::string FormatNumber(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+}  // namespace TestHost
