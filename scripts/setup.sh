@@ -3,7 +3,8 @@
 # when it is missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ googletest libbenchmark-dev g++-mingw-w64-x86-64-posix wine wine64 zip unzip)
+packages=(cmake ninja-build g++ googletest libbenchmark-dev g++-mingw-w64-x86-64-posix wine wine64 zip unzip
+          clang-14 libclang-rt-14-dev)
 missing=()
 for package in "${packages[@]}"; do
   dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")

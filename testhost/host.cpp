@@ -293,7 +293,7 @@ const void* LoaderInterfaceRecord() { return &loaderInterface; }
 
 bool CallPluginLoad() {
     if (!plugin.load) return false;
-    return plugin.load(&loaderInterface);
+    return plugin.load(reinterpret_cast<const LoaderInterface*>(&loaderInterface));
 }
 
 void SendLoaderMessage(std::uint32_t type) {
@@ -320,7 +320,7 @@ Plugin& LoadPlugin(const std::string& path) {
     }
     plugin.module = module;
     plugin.versionRecord = PlatformSymbol(module, "QVEXPlugin_Version");
-    plugin.load = reinterpret_cast<bool (*)(const void*)>(PlatformSymbol(module, "QVEXPlugin_Load"));
+    plugin.load = reinterpret_cast<bool (*)(const LoaderInterface*)>(PlatformSymbol(module, "QVEXPlugin_Load"));
     return plugin;
 }
 

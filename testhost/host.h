@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+// The plug-in's entry takes the loader's interface under this name.
+struct LoaderInterface;
+
 namespace TestHost {
 
 // ---- The clock (nanoseconds of the steady clock the plug-in reads)
@@ -65,7 +68,7 @@ ExitReport ReadExitReport(const std::string& path);
 struct Plugin {
     void* module = nullptr;
     const void* versionRecord = nullptr;
-    bool (*load)(const void* loaderInterface) = nullptr;
+    bool (*load)(const LoaderInterface* loaderInterface) = nullptr;
 };
 // Loads the plug-in (running its start-up); path empty = the build's own library.
 Plugin& LoadPlugin(const std::string& path = "");
