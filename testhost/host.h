@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
-// The plug-in's entry takes the loader's interface under this name.
+// The plug-in's names of the loader's interface and messages: its entry and
+// its listener are called through pointers of exactly its types.
 struct LoaderInterface;
+struct LoaderMessage;
 
 namespace TestHost {
 
@@ -79,7 +81,7 @@ std::string DefaultPluginPath();
 // ---- The loader
 struct LoaderState {
     std::uint32_t pluginHandle = 0x2A;
-    void (*messageListener)(void* message) = nullptr;
+    void (*messageListener)(LoaderMessage* message) = nullptr;
     std::string listenerSender;
     std::uint32_t listenerHandle = 0;
     void (*menuCallback)(void* menu) = nullptr;

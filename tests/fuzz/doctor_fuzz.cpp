@@ -30,6 +30,7 @@
 #include "datafiles.h"
 #include "doctor/doctor.h"
 #include "host.h"
+#include "recorder.h"
 #include "persistence/form_identity.h"
 #include "persistence/items_file.h"
 
@@ -318,6 +319,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t leng
         input.remove_prefix(end + 5);
     }
 
+    TestHost::ClearRecords();  // the host records every call; a long run must not pile them up
     std::ostringstream text, json;
     const int textStatus = Velloquin::RunDoctor(gameFolder.string(), false, text);
     const int jsonStatus = Velloquin::RunDoctor(gameFolder.string(), true, json);

@@ -17,6 +17,7 @@
 #include "core/state.h"
 #include "datafiles.h"
 #include "host.h"
+#include "recorder.h"
 #include "persistence/items_file.h"
 
 namespace {
@@ -72,6 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t leng
         std::ofstream out(itemsFile, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(length));
     }
+    TestHost::ClearRecords();  // the host records every call; a long run must not pile them up
     TestHost::ClearBoxes();
     Velloquin::ReloadFavoriteItems();
     const auto read = Slots();

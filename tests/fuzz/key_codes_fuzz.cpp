@@ -22,6 +22,7 @@
 #include "config/key_names.h"
 #include "config/settings.h"
 #include "host.h"
+#include "recorder.h"
 #include "input_names.h"
 
 namespace {
@@ -88,6 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t leng
         asked.push_back(code);
         asked.push_back(code ^ (flags & 0xF0u));
     }
+    TestHost::ClearRecords();  // the host records every call; a long run must not pile them up
     TestHost::ClearInputNames();
     TestHost::SetKeyNameEntries(TestHost::InputDevice::Keyboard, entries[0]);
     TestHost::SetKeyNameEntries(TestHost::InputDevice::Mouse, entries[1]);
