@@ -99,7 +99,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t leng
         bool known = name.empty() || name == Velloquin::GetBuiltInKeyName(code);
         for (const auto& map : entries)
             for (const auto& entry : map)
-                known = known || (entry.code == code && !entry.empty && !entry.wide && name == entry.name);
+                // The game's text ends at a NUL, and its records hold 255 characters.
+                known = known || (entry.code == code && !entry.empty && !entry.wide &&
+                                  name == std::string(entry.name.c_str()).substr(0, 255));
         Check(known, "a key name from nowhere", name);
     }
     return 0;
