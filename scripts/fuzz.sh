@@ -20,8 +20,9 @@ fi
 scripts/setup.sh
 cmake --preset linux-fuzz >/dev/null
 cmake --build --preset linux-fuzz -j "${JOBS:-2}" --target "$target"
-work="build/linux-fuzz/fuzz-corpus/$target"
-crashes="build/linux-fuzz/fuzz-crashes"
+# Absolute paths: some targets change the current folder as they start.
+work="$PWD/build/linux-fuzz/fuzz-corpus/$target"
+crashes="$PWD/build/linux-fuzz/fuzz-crashes"
 mkdir -p "$work" "$crashes"
 exec "build/linux-fuzz/tests/fuzz/$target" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
-  -artifact_prefix="$crashes/$target-" -print_final_stats=1 "$@" "$work" "tests/fuzz/corpus/$target"
+  -artifact_prefix="$crashes/$target-" -print_final_stats=1 "$@" "$work" "$PWD/tests/fuzz/corpus/$target"
