@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Builds and runs every test of both builds: Linux (debug, AddressSanitizer
-# with UndefinedBehaviorSanitizer, ThreadSanitizer) and the Windows DLL under
-# Wine, built by MinGW g++ (with the variant that has the MASM hook entry) and
-# by clang.
+# with UndefinedBehaviorSanitizer, ThreadSanitizer, and clang with the fuzz
+# targets, each run briefly over its corpus) and the Windows DLL under Wine,
+# built by MinGW g++ (with the variant that has the MASM hook entry) and by clang.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 
 jobs="${JOBS:-2}"
-for preset in linux linux-asan linux-tsan; do
+for preset in linux linux-asan linux-tsan linux-fuzz; do
   echo "=== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"

@@ -34,9 +34,13 @@ FormWorld& World() {
     return world;
 }
 
-// --- virtual operations of forms
-std::uint32_t FormTypeSlot(const Form* form) { return form->type; }
-const char* FormEditorIdSlot(const Form* form) { return form->editorId.empty() ? nullptr : form->editorId.c_str(); }
+// --- virtual operations of forms, of the exact types the plug-in calls them
+// with (the object as const void*)
+std::uint32_t FormTypeSlot(const void* object) { return static_cast<const Form*>(object)->type; }
+const char* FormEditorIdSlot(const void* object) {
+    const auto* form = static_cast<const Form*>(object);
+    return form->editorId.empty() ? nullptr : form->editorId.c_str();
+}
 void* UnexpectedFormSlot(const Form* form) {
     Record("unexpected virtual call on form " + std::to_string(form->formId));
     return nullptr;

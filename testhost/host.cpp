@@ -47,7 +47,8 @@ struct InterfaceRecord {
     const void* operation;
 };
 
-bool RegisterMessageListener(std::uint32_t handle, const char* sender, void (*listener)(void*)) {
+// Each of the exact type the plug-in calls it through.
+bool RegisterMessageListener(std::uint32_t handle, const char* sender, void (*listener)(LoaderMessage*)) {
     loader.calls.push_back("RegisterMessageListener");
     loader.listenerHandle = handle;
     loader.listenerSender = sender ? sender : "";
@@ -64,10 +65,10 @@ bool RegisterMenuCallback(void (*callback)(void*)) {
 const InterfaceRecord messagingInterface{1, reinterpret_cast<const void*>(&RegisterMessageListener)};
 const InterfaceRecord menuInterface{1, reinterpret_cast<const void*>(&RegisterMenuCallback)};
 
-const void* QueryLoaderInterface(std::uint32_t id) {
+void* QueryLoaderInterface(std::uint32_t id) {
     loader.calls.push_back("QueryLoaderInterface " + std::to_string(id));
-    if (id == 1) return &messagingInterface;
-    if (id == 3) return &menuInterface;
+    if (id == 1) return const_cast<InterfaceRecord*>(&messagingInterface);
+    if (id == 3) return const_cast<InterfaceRecord*>(&menuInterface);
     return nullptr;
 }
 
@@ -385,13 +386,13 @@ const void* LoaderInterfaceRecord() { return &loaderInterface; }
 
 bool CallPluginLoad() {
     if (!plugin.load) return false;
-    return plugin.load(&loaderInterface);
+    return plugin.load(reinterpret_cast<const LoaderInterface*>(&loaderInterface));
 }
 
 void SendLoaderMessage(std::uint32_t type) {
     if (!loader.messageListener) return;
     LoaderMessageData message{"QVEX", type, 0, nullptr};
-    loader.messageListener(&message);
+    loader.messageListener(reinterpret_cast<LoaderMessage*>(&message));
 }
 
 // ---- plug-in
@@ -412,7 +413,7 @@ Plugin& LoadPlugin(const std::string& path) {
     }
     plugin.module = module;
     plugin.versionRecord = PlatformSymbol(module, "QVEXPlugin_Version");
-    plugin.load = reinterpret_cast<bool (*)(const void*)>(PlatformSymbol(module, "QVEXPlugin_Load"));
+    plugin.load = reinterpret_cast<bool (*)(const LoaderInterface*)>(PlatformSymbol(module, "QVEXPlugin_Load"));
     return plugin;
 }
 

@@ -8,6 +8,11 @@
 #include <string>
 #include <vector>
 
+// The plug-in's names of the loader's interface and messages: its entry and
+// its listener are called through pointers of exactly its types.
+struct LoaderInterface;
+struct LoaderMessage;
+
 namespace TestHost {
 
 // ---- The clock (nanoseconds of the steady clock the plug-in reads)
@@ -65,7 +70,7 @@ ExitReport ReadExitReport(const std::string& path);
 struct Plugin {
     void* module = nullptr;
     const void* versionRecord = nullptr;
-    bool (*load)(const void* loaderInterface) = nullptr;
+    bool (*load)(const LoaderInterface* loaderInterface) = nullptr;
 };
 // Loads the plug-in (running its start-up); path empty = the build's own library.
 Plugin& LoadPlugin(const std::string& path = "");
@@ -76,7 +81,7 @@ std::string DefaultPluginPath();
 // ---- The loader
 struct LoaderState {
     std::uint32_t pluginHandle = 0x2A;
-    void (*messageListener)(void* message) = nullptr;
+    void (*messageListener)(LoaderMessage* message) = nullptr;
     std::string listenerSender;
     std::uint32_t listenerHandle = 0;
     void (*menuCallback)(void* menu) = nullptr;

@@ -34,7 +34,8 @@ void Publish() {
     SetGameData<UiManager*>(GI::uiObject, world.present ? world.ui.get() : nullptr);
 }
 
-const char* MenuNameSlot(Menu* menu) {
+const char* MenuNameSlot(const void* object) {
+    auto* menu = const_cast<Menu*>(static_cast<const Menu*>(object));
     ++menu->nameQueries;
     const bool lost = menu->nullNameFrom > 0 && menu->nameQueries >= menu->nullNameFrom;
     return menu->nullName || lost ? nullptr : menu->name.c_str();

@@ -9,6 +9,11 @@
 #include "recorder.h"
 #include "text_codecs.h"
 
+// The plug-in's name of a movie value, for the slots' exact types.
+namespace Velloquin::Game {
+struct MenuValue;
+}
+
 namespace TestHost {
 
 namespace GI = Velloquin::GameIndex;
@@ -223,15 +228,34 @@ void* UnexpectedMovieSlot(const void*) {
     return nullptr;
 }
 
+// The movie's slots as the plug-in calls them: the movie as const void*, the
+// plug-in's own value type, the answer in a byte.
+std::uint8_t MovieSetVariableSlot(const void* movie, const char* path, const Velloquin::Game::MenuValue* value,
+                                  std::uint32_t setKind) {
+    return MovieSetVariable(const_cast<Movie*>(static_cast<const Movie*>(movie)), path,
+                            reinterpret_cast<const MenuValue*>(value), setKind);
+}
+std::uint8_t MovieGetVariableSlot(const void* movie, Velloquin::Game::MenuValue* out, const char* path) {
+    return MovieGetVariable(const_cast<Movie*>(static_cast<const Movie*>(movie)), reinterpret_cast<MenuValue*>(out), path);
+}
+std::uint32_t MovieArraySizeSlot(const void* movie, const char* path) {
+    return MovieArraySize(const_cast<Movie*>(static_cast<const Movie*>(movie)), path);
+}
+std::uint8_t MovieInvokeSlot(const void* movie, const char* path, Velloquin::Game::MenuValue* result,
+                             const Velloquin::Game::MenuValue* args, std::uint32_t count) {
+    return MovieInvoke(const_cast<Movie*>(static_cast<const Movie*>(movie)), path, reinterpret_cast<MenuValue*>(result),
+                       reinterpret_cast<const MenuValue*>(args), count);
+}
+
 void* const* MovieTable() {
     static void* table[64];
     static bool filled = false;
     if (!filled) {
         for (auto& slot : table) slot = reinterpret_cast<void*>(&UnexpectedMovieSlot);
-        table[49] = reinterpret_cast<void*>(&MovieSetVariable);
-        table[50] = reinterpret_cast<void*>(&MovieGetVariable);
-        table[53] = reinterpret_cast<void*>(&MovieArraySize);
-        table[56] = reinterpret_cast<void*>(&MovieInvoke);
+        table[49] = reinterpret_cast<void*>(&MovieSetVariableSlot);
+        table[50] = reinterpret_cast<void*>(&MovieGetVariableSlot);
+        table[53] = reinterpret_cast<void*>(&MovieArraySizeSlot);
+        table[56] = reinterpret_cast<void*>(&MovieInvokeSlot);
         filled = true;
     }
     return table;

@@ -6,7 +6,8 @@ struct FakeMenu {
     const char* name;
 };
 
-inline const char* FakeMenuNameSlot(const FakeMenu* menu) { return menu->name; }
+// Of the type the plug-in calls a menu's slot with.
+inline const char* FakeMenuNameSlot(const void* menu) { return static_cast<const FakeMenu*>(menu)->name; }
 
 inline void* const* FakeMenuTable() {
     static void* table[4] = {nullptr, nullptr, nullptr, reinterpret_cast<void*>(&FakeMenuNameSlot)};

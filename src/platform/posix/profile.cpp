@@ -4,6 +4,8 @@
 // profile_reader_test.cpp runs the same table against both):
 // - the file is read as bytes in the ANSI code page (1252), or as UTF-8 after
 //   a UTF-8 byte-order mark, or as UTF-16 after a UTF-16 mark (either order);
+//   names are compared in UTF-16 and only the answer is converted to 1252
+//   (best fit where recorded, else "?"; a character beyond U+FFFF gives two);
 // - lines end at every CR and every LF; each line loses its blanks (tab to CR,
 //   0x1A and space) at both ends, and empty lines are skipped;
 // - "[" starts a section named by the text up to the last "]", trimmed; with
@@ -11,7 +13,8 @@
 //   section with the empty name;
 // - a key line splits at its first "="; name and value are trimmed; a line
 //   without "=" is a key without value, answered with the default;
-// - there are no comments; a NUL ends a name or value;
+// - there are no comments; a NUL ends a name or value and nothing more (a
+//   file named "nul.ini" on Windows is the null device, read as empty);
 // - section and key names compare without case of ASCII letters (other
 //   letters compare exactly); the first section of a name
 //   is the only one searched, and the first key of a name in it wins;
@@ -44,16 +47,22 @@ namespace {
 
 constexpr std::size_t maxPath = 260;
 
-bool IsProfileBlank(char c) { return c == ' ' || c == '\x1A' || (c >= '\t' && c <= '\r'); }
+// The file is parsed as UTF-16 text, as the Windows reader parses it: names
+// compare before anything is converted to the code page, and only the answer
+// is converted.
+using Text = std::u16string;
+using TextView = std::u16string_view;
 
-std::string_view Trim(std::string_view text) {
+bool IsProfileBlank(char16_t c) { return c == u' ' || c == 0x1A || (c >= u'\t' && c <= u'\r'); }
+
+TextView Trim(TextView text) {
     while (!text.empty() && IsProfileBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && IsProfileBlank(text.back())) text.remove_suffix(1);
     return text;
 }
 
 // A NUL ends a name or a value, as it ends the reader's strings.
-std::string UpToNul(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
+TextView UpToNul(TextView text) { return text.substr(0, text.find(u'\0')); }
 
 // Code page 1252: the characters of bytes 0x80 to 0x9F (the five unassigned
 // bytes stand for the control characters of their own value).
@@ -63,92 +72,145 @@ constexpr char16_t cp1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-char ToCodePage(char32_t c) {
+// The nearest byte of 1252 the Windows reader gives for U+0100 to U+017F
+// (letters lose their marks: "ā ı ł" read "a i l"; "?" where it has none).
+constexpr char latinExtendedA[] =
+    "AaAaAaCcCcCcCcDd\xD0" "dEeEeEeEeEeGgGg"
+    "GgGgHhHhIiIiIiIiIi??JjKk?LlLlLl?"
+    "?LlNnNnNn???OoOoOo\x8C\x9CRrRrRrSsSsSs"
+    "\x8A\x9ATtTtTtUuUuUuUuUuUuWwYy\x9FZzZz\x8E\x9E?";
+static_assert(sizeof latinExtendedA == 0x80 + 1);
+
+char16_t FromCodePage(unsigned char byte) { return byte >= 0x80 && byte < 0xA0 ? cp1252High[byte - 0x80] : byte; }
+
+// One UTF-16 unit in 1252: the byte of the character, else the nearest one
+// the Windows reader gives (the ranges it was compared on), else "?". The
+// halves of a surrogate pair are a "?" each.
+char ToCodePage(char16_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
+    if (c >= 0x100 && c < 0x180) return latinExtendedA[c - 0x100];
+    if (c >= 0xFF01 && c <= 0xFF5E) return static_cast<char>(c - 0xFEE0);  // full-width ASCII
     for (int i = 0; i < 32; ++i)
         if (cp1252High[i] == c) return static_cast<char>(0x80 + i);
     return '?';
 }
 
-// Only ASCII letters fold: the Windows reader tells an accented capital from its small letter.
-unsigned char Lower(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return Lower(static_cast<unsigned char>(x)) == Lower(static_cast<unsigned char>(y));
-           });
+std::string ToCodePage(TextView text) {
+    std::string bytes(text.size(), '\0');
+    std::transform(text.begin(), text.end(), bytes.begin(), [](char16_t c) { return ToCodePage(c); });
+    return bytes;
 }
 
-std::string FromUtf8(std::string_view bytes) {
-    std::string text;
+Text FromCodePage(std::string_view bytes) {
+    Text text(bytes.size(), u'\0');
+    std::transform(bytes.begin(), bytes.end(), text.begin(), [](char b) { return FromCodePage(static_cast<unsigned char>(b)); });
+    return text;
+}
+
+bool IsContinuation(unsigned char b) { return b >= 0x80 && b <= 0xBF; }
+
+// UTF-8 as the Windows reader decodes it. Each malformed piece becomes one
+// U+FFFD: a byte that cannot start a character (80-BF, C0, C1, F5-FF); a
+// start byte and a second byte that is a continuation out of the start
+// byte's range (overlong forms, surrogates, beyond U+10FFFF); or the start of
+// a character cut short by a byte that is no continuation.
+Text FromUtf8(std::string_view bytes) {
+    Text text;
     std::size_t i = 0;
     while (i < bytes.size()) {
         const auto lead = static_cast<unsigned char>(bytes[i]);
-        int extra = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : (lead & 0xF8) == 0xF0 ? 3 : -1;
-        char32_t c = extra == 0 ? lead : extra == 1 ? (lead & 0x1F) : extra == 2 ? (lead & 0x0F) : (lead & 0x07);
-        bool valid = extra >= 0 && i + static_cast<std::size_t>(extra) < bytes.size();
-        for (int k = 1; valid && k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]);
-            valid = (next & 0xC0) == 0x80;
-            c = (c << 6) | (next & 0x3F);
-        }
-        if (!valid) {
-            text += '?';
+        if (lead < 0x80) {
+            text += static_cast<char16_t>(lead);
             ++i;
             continue;
         }
-        text += ToCodePage(c);
-        i += static_cast<std::size_t>(extra) + 1;
+        const int extra = lead >= 0xC2 && lead <= 0xDF ? 1 : lead >= 0xE0 && lead <= 0xEF ? 2 : lead >= 0xF0 && lead <= 0xF4 ? 3 : 0;
+        if (extra == 0 || i + 1 >= bytes.size() || !IsContinuation(static_cast<unsigned char>(bytes[i + 1]))) {
+            text += u'\xFFFD';
+            ++i;
+            continue;
+        }
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+        const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+        if (second < low || second > high) {
+            text += u'\xFFFD';
+            i += 2;
+            continue;
+        }
+        char32_t c = (lead & (0x7F >> (extra + 1))) << 6 | (second & 0x3F);
+        int k = 2;
+        for (; k <= extra && i + static_cast<std::size_t>(k) < bytes.size(); ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]);
+            if (!IsContinuation(next)) break;
+            c = c << 6 | (next & 0x3F);
+        }
+        i += static_cast<std::size_t>(k);
+        if (k <= extra) {
+            text += u'\xFFFD';
+        } else if (c > 0xFFFF) {
+            c -= 0x10000;
+            text += static_cast<char16_t>(0xD800 + (c >> 10));
+            text += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+        } else {
+            text += static_cast<char16_t>(c);
+        }
     }
     return text;
 }
 
-std::string FromUtf16(std::string_view bytes, bool bigEndian) {
-    std::string text;
+// UTF-16 units as they are, surrogates of their own included; an odd last byte is dropped.
+Text FromUtf16(std::string_view bytes, bool bigEndian) {
+    Text text;
+    text.reserve(bytes.size() / 2);
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
         const auto b0 = static_cast<unsigned char>(bytes[i]), b1 = static_cast<unsigned char>(bytes[i + 1]);
-        const char16_t unit = bigEndian ? static_cast<char16_t>(b0 << 8 | b1) : static_cast<char16_t>(b1 << 8 | b0);
-        // A surrogate pair is one character outside the code page.
-        if (unit >= 0xDC00 && unit <= 0xDFFF) continue;
-        text += unit >= 0xD800 && unit <= 0xDBFF ? '?' : ToCodePage(unit);
+        text += bigEndian ? static_cast<char16_t>(b0 << 8 | b1) : static_cast<char16_t>(b1 << 8 | b0);
     }
     return text;
 }
 
-// The file's text in the ANSI code page, after any byte-order mark.
-std::string DecodeFile(const std::string& bytes) {
+// The file's text after any byte-order mark: bytes of the ANSI code page
+// (1252), or UTF-8 after a UTF-8 mark, or UTF-16 after a UTF-16 mark.
+Text DecodeFile(const std::string& bytes) {
     if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return FromUtf8(std::string_view(bytes).substr(3));
     if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFF\xFE") == 0) return FromUtf16(std::string_view(bytes).substr(2), false);
     if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFE\xFF") == 0) return FromUtf16(std::string_view(bytes).substr(2), true);
-    return bytes;
+    return FromCodePage(bytes);
+}
+
+// Only ASCII letters fold: the Windows reader tells an accented capital from its small letter.
+char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
+
+bool SameName(TextView a, TextView b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return Lower(x) == Lower(y); });
 }
 
 // Finds section/key in the text. Returns false when the key is absent or has
 // no "="; value then is untouched.
-bool FindValue(const std::string& text, std::string_view section, std::string_view key, std::string& value) {
+bool FindValue(const Text& text, TextView section, TextView key, TextView& value) {
     bool inSection = section.empty();  // keys before the first header belong to the unnamed section
     std::size_t pos = 0;
     while (pos < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string::npos) end = text.size();
-        const std::string_view line = Trim(std::string_view(text).substr(pos, end - pos));
+        std::size_t end = text.find_first_of(u"\r\n", pos);
+        if (end == Text::npos) end = text.size();
+        const TextView line = Trim(TextView(text).substr(pos, end - pos));
         pos = end + 1;
         if (line.empty()) continue;
 
-        if (line.front() == '[') {
-            const std::size_t close = line.rfind(']');
-            if (close != std::string_view::npos && close > 0) {
+        if (line.front() == u'[') {
+            const std::size_t close = line.rfind(u']');
+            if (close != TextView::npos && close > 0) {
                 if (inSection) return false;  // only the first section of the name is searched
                 inSection = SameName(UpToNul(Trim(line.substr(1, close - 1))), section);
                 continue;
             }
         }
         if (!inSection) continue;
-        const std::size_t equals = line.find('=');
-        const std::string name = UpToNul(Trim(line.substr(0, equals)));
-        if (!SameName(name, key)) continue;
-        if (equals == std::string_view::npos) return false;  // a key without value
+        const std::size_t equals = line.find(u'=');
+        if (!SameName(UpToNul(Trim(line.substr(0, equals))), key)) continue;
+        if (equals == TextView::npos) return false;  // a key without value
         value = UpToNul(Trim(line.substr(equals + 1)));
         return true;
     }
@@ -229,9 +291,10 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
         return 0;
     }
 
-    const std::string text = DecodeFile(bytes);
-    std::string value;
-    const std::string_view wantedSection = Trim(section), wantedKey = Trim(key);
-    if (FindValue(text, wantedSection, wantedKey, value)) return CopyAnswer(value, buffer, size, true);
+    const Text text = DecodeFile(bytes);
+    const Text wantedSection = FromCodePage(section), wantedKey = FromCodePage(key);
+    TextView value;
+    if (FindValue(text, Trim(wantedSection), Trim(wantedKey), value))
+        return CopyAnswer(ToCodePage(value), buffer, size, true);
     return CopyAnswer(fallback, buffer, size, true);
 }

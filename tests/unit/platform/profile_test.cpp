@@ -125,6 +125,13 @@ const std::vector<Query>& Table() {
         {"utf16be.ini", "Sec", "k", "D", 10000, 3, "bom"},
         {"utf16le_nobom.ini", "Sec", "k", "D", 10000, 1, "D"},
         {"utf16le_nobom.ini", "", "", "D", 10000, 1, "D"},
+        // A NUL byte ends the name or value it is in, and nothing else.
+        {"zero_bytes.ini", "QuickKeys", "iQuickKey12", "D", 1000, 1, "7"},
+        {"zero_bytes.ini", "QuickKeys", "iQuickKey13", "D", 1000, 2, "71"},
+        {"zero_bytes.ini", "QuickKeys", "b", "D", 1000, 1, "D"},
+        {"zero_bytes.ini", "QuickKeys", "", "D", 1000, 1, "2"},
+        {"zero_bytes.ini", "QuickKeys", "c", "D", 1000, 1, "3"},
+        {"zero_bytes.ini", "T", "d", "D", 1000, 1, "4"},
         // Bad files.
         {"empty.ini", "Sec", "k", "D", 10000, 1, "D"},
         {"empty.ini", "Sec", "k", "", 10000, 0, ""},
@@ -156,6 +163,38 @@ const std::vector<Query>& CodePage1252Table() {
         {"ansi.ini", "sec", "caf\xE9", "D", 10000, 1, "2"},
         {"ansi.ini", "sec", "CAF\xC9", "D", 10000, 1, "D"},
         {"ansi.ini", "sec", "\x8A" "A", "D", 10000, 1, "3"},
+        // Characters without a byte in 1252 take the nearest letter where the
+        // real reader has one (Latin Extended-A, full-width ASCII), else "?";
+        // names compare before that conversion; beyond U+FFFF two "?".
+        {"utf8_bestfit.ini", "Names", "?", "D", 1000, 1, "D"},
+        {"utf8_bestfit.ini", "Names", "a", "D", 1000, 1, "D"},
+        {"utf8_bestfit.ini", "Names", "\xE9", "D", 1000, 1, "2"},
+        {"utf8_bestfit.ini", "?", "k", "D", 1000, 1, "D"},
+        {"utf8_bestfit.ini", "i", "k", "D", 1000, 1, "D"},
+        {"utf8_bestfit.ini", "Values", "latin", "D", 1000, 130, "<AaAaAaCcCcCcCcDd\xD0" "dEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiIi??JjKk?LlLlLl??LlNnNnNn???OoOoOo\x8C\x9CRrRrRrSsSsSs\x8A\x9ATtTtTtUuUuUuUuUuUuWwYy\x9FZzZz\x8E\x9E?>"},
+        {"utf8_bestfit.ini", "Values", "wide", "D", 1000, 96, "<!\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~>"},
+        {"utf8_bestfit.ini", "Values", "none", "D", 1000, 6, "<????" ">"},
+        {"utf8_bestfit.ini", "Values", "astral", "D", 1000, 4, "<??" ">"},
+        {"utf8_bestfit.ini", "Values", "zero", "D", 1000, 1, "5"},
+        // Malformed UTF-8: as many "?" as the real decoder gives; an overlong
+        // "=" or line end is neither.
+        {"utf8_malformed.ini", "S", "bad", "D", 1000, 72, "<??|??|??|?|????|??|?x|??|????|???|???|?x|??|???|??|?|?????|??|?\xA9|\x80?|??" ">"},
+        {"utf8_malformed.ini", "S", "eq", "D", 1000, 4, "a??b"},
+        {"utf8_malformed.ini", "S", "nl", "D", 1000, 6, "a??b=c"},
+        {"utf8_malformed.ini", "S", "b", "D", 1000, 1, "D"},
+        {"utf8_malformed.ini", "S", "k??", "D", 1000, 1, "D"},
+        // UTF-16: every surrogate of its own is a character ("?").
+        {"utf8_malformed.ini", "S", "k", "D", 1000, 1, "D"},
+        {"utf16_surrogates.ini", "S", "a", "D", 1000, 3, "<?>"},
+        {"utf16_surrogates.ini", "S", "b", "D", 1000, 3, "<?>"},
+        {"utf16_surrogates.ini", "S", "c", "D", 1000, 5, "<??x>"},
+        {"utf16_surrogates.ini", "S", "d", "D", 1000, 4, "<??" ">"},
+        {"utf16_surrogates.ini", "S", "m?", "D", 1000, 1, "D"},
+        {"utf16_surrogates.ini", "S", "latin", "D", 1000, 6, "<ail\x9C>"},
+        {"utf16_surrogates.ini", "S", "z", "D", 1000, 1, "6"},
+        {"utf16_surrogates.ini", "S", "k", "D", 1000, 1, "1"},
+        {"utf16_surrogates.ini", "T", "k", "D", 1000, 1, "D"},
+        {"utf16_surrogates.ini", "T?", "k", "D", 1000, 1, "D"},
     };
     return table;
 }
