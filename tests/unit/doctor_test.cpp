@@ -20,6 +20,8 @@ using Velloquin::Doctor::Findings;
 using Velloquin::Doctor::IniLine;
 using Velloquin::Doctor::ScanIniText;
 using Velloquin::Doctor::SlotState;
+using Velloquin::Doctor::WarningKind;
+using Velloquin::Doctor::CodeOf;
 
 std::string Fixture(const std::string& name) {
     std::string path = std::string(VELLOQUIN_DOCTOR_FIXTURES) + "/" + name;
@@ -32,7 +34,7 @@ std::string Fixture(const std::string& name) {
 
 std::string Dump(const Findings& findings) {
     std::ostringstream out;
-    for (const auto& w : findings.warnings) out << w.code << " " << w.file << ":" << w.line << " " << w.message << "\n";
+    for (const auto& w : findings.warnings) out << CodeOf(w.kind) << " " << w.file << ":" << w.line << " " << w.message << "\n";
     return out.str();
 }
 
@@ -73,7 +75,7 @@ TEST(Doctor, BrokenSettingsAndItemsGiveEachWarningOnceAtItsLine) {
     ASSERT_EQ(f.warnings.size(), std::size(expected)) << Dump(f);
     for (std::size_t i = 0; i < std::size(expected); ++i) {
         const auto& w = f.warnings[i];
-        EXPECT_EQ(w.code, expected[i].code) << i;
+        EXPECT_STREQ(CodeOf(w.kind), expected[i].code) << i;
         EXPECT_EQ(w.file, expected[i].file) << i;
         EXPECT_EQ(w.line, expected[i].line) << i;
         EXPECT_NE(w.message.find(expected[i].says), std::string::npos) << w.message;
@@ -154,7 +156,7 @@ TEST(Doctor, FolderWithoutSettingsEndsWithTwoAndNamesTheLookAlike) {
     EXPECT_EQ(f.exitCode, 2);
     EXPECT_FALSE(f.mainFile);
     ASSERT_EQ(f.warnings.size(), 1u) << Dump(f);
-    EXPECT_EQ(f.warnings[0].code, "other-file");
+    EXPECT_EQ(f.warnings[0].kind, WarningKind::OtherFile);
     EXPECT_EQ(f.warnings[0].file, "Velloquin.ini.txt");
 
     EXPECT_EQ(Examine(Fixture("no_such_folder")).exitCode, 2);
@@ -227,7 +229,7 @@ TEST(Doctor, PointsAtTheRightLineInEveryEncoding) {
         EXPECT_EQ(Slot(f, 12).code, 0x70u) << e.name;
         EXPECT_EQ(Slot(f, 12).codeFrom.line, 3) << e.name;
         ASSERT_EQ(f.warnings.size(), 1u) << e.name << "\n" << Dump(f);
-        EXPECT_EQ(f.warnings[0].code, "not-hexadecimal") << e.name;
+        EXPECT_EQ(f.warnings[0].kind, WarningKind::NotHexadecimal) << e.name;
         EXPECT_EQ(f.warnings[0].line, 4) << e.name;
     }
     TestHost::ClearGameFolder();
@@ -240,7 +242,7 @@ TEST(Doctor, WarnsWhenTheSettingsPathIsTooLongForWindows) {
     TestHost::WriteGameFile(deep + "\\Data\\QVEX\\Plugins\\Velloquin.ini", "[QuickKeys]\r\niQuickKey12=70\r\n");
     const Findings f = Examine(TestHost::GameFilePath(deep));
     ASSERT_FALSE(f.warnings.empty());
-    EXPECT_EQ(f.warnings[0].code, "path-too-long") << Dump(f);
+    EXPECT_EQ(f.warnings[0].kind, WarningKind::PathTooLong) << Dump(f);
     EXPECT_EQ(Slot(f, 12).code, 0u);  // the profile reader gave nothing
     TestHost::ClearGameFolder();
 }

@@ -52,7 +52,7 @@ void CheckFile(Findings& findings, const std::string& name) {
     // Read as the plug-in reads it: line by line, a CR before the line feed dropped.
     std::ifstream in(NativePath(pluginFolder + name), std::ios::binary);
     if (!in.is_open()) {
-        findings.warnings.push_back({shown, 0, "items-unreadable", "", "this file cannot be opened; the plug-in reports an error when it tries."});
+        findings.warnings.push_back({shown, 0, WarningKind::ItemsUnreadable, "", "this file cannot be opened; the plug-in reports an error when it tries."});
         findings.itemsFiles.push_back(file);
         return;
     }
@@ -81,29 +81,29 @@ void CheckFile(Findings& findings, const std::string& name) {
             anyItem = anyItem || !parsed.marksEmpty.at(j);
         }
         const std::size_t index = file.lines.size();
-        const auto warn = [&](const char* code, const std::string& message) {
-            findings.warnings.push_back({shown, number, code, text, message});
+        const auto warn = [&](WarningKind kind, const std::string& message) {
+            findings.warnings.push_back({shown, number, kind, text, message});
         };
         if (line.quickKeys.empty()) {
             line.status = "skipped";
-            warn("items-no-slot", NoSlotMessage(text));
+            warn(WarningKind::ItemsNoSlot, NoSlotMessage(text));
         } else if (!anyItem) {
             line.status = "empty";
         } else if (parsed.localId.empty() || parsed.dataFile.empty()) {
             line.status = "skipped";
-            warn(parsed.localId.empty() ? "items-no-id" : "items-no-file",
+            warn(parsed.localId.empty() ? WarningKind::ItemsNoId : WarningKind::ItemsNoFile,
                  std::string("this line has no ") + (parsed.localId.empty() ? "item id" : "data file name") +
                      ", so the plug-in skips it. A slot's line reads like \"QuickKey12 |01A2B3|Halvorine.esm\".");
         } else {
             line.status = "item";
             if (line.quickKeys.size() > 1)
-                warn("items-several-slots", "this line names more than one slot; its item goes to the last of them only.");
+                warn(WarningKind::ItemsSeveralSlots, "this line names more than one slot; its item goes to the last of them only.");
             const std::string item = ItemKey(parsed.localId, parsed.dataFile);
             for (std::size_t j = 0; j < quickSlotCount; ++j) {
                 if (!parsed.namesSlot.at(j) || parsed.marksEmpty.at(j)) continue;
                 if (slots[j]) {
                     file.lines[slots[j]->line].status = "replaced";
-                    warn("items-replaced", "slot " + std::to_string(firstQuickKey + static_cast<int>(j)) +
+                    warn(WarningKind::ItemsReplaced, "slot " + std::to_string(firstQuickKey + static_cast<int>(j)) +
                                                " was already given on line " +
                                                std::to_string(file.lines[slots[j]->line].line) +
                                                "; this later line wins and the earlier one has no effect.");
@@ -114,7 +114,7 @@ void CheckFile(Findings& findings, const std::string& name) {
                     if (k == j || !slots[k] || slots[k]->item != item) continue;
                     if (slots[k]->line != index) {
                         file.lines[slots[k]->line].status = "replaced";
-                        warn("items-same-item", "the same item is already in slot " +
+                        warn(WarningKind::ItemsSameItem, "the same item is already in slot " +
                                                     std::to_string(firstQuickKey + static_cast<int>(k)) + " (line " +
                                                     std::to_string(file.lines[slots[k]->line].line) +
                                                     "); an item sits in one slot only, so that slot ends empty.");

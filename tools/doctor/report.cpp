@@ -204,7 +204,7 @@ void WriteJson(const Findings& f, std::ostream& out) {
     for (std::size_t i = 0; i < f.warnings.size(); ++i) {
         const Warning& w = f.warnings[i];
         out << (i ? ",\n" : "\n") << "    {\"file\": " << Json(w.file) << ", \"line\": " << w.line
-            << ", \"code\": " << Json(w.code) << ", \"text\": " << Json(w.text) << ", \"message\": " << Json(w.message)
+            << ", \"code\": " << Json(std::string(CodeOf(w.kind))) << ", \"text\": " << Json(w.text) << ", \"message\": " << Json(w.message)
             << "}";
     }
     out << (f.warnings.empty() ? "]\n" : "\n  ]\n") << "}\n";
