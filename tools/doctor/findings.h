@@ -42,6 +42,10 @@ struct ItemsLine {
     std::string localId;
     std::string dataFile;
     std::string status;          // "item", "empty", "skipped", "replaced"
+    // "replaced": the later line that names the slot again (or the same item
+    // for another slot), and that slot's number when the item moves there.
+    int replacedBy = 0;
+    int movedTo = 0;
 };
 
 struct ItemsFile {

@@ -24,7 +24,7 @@ std::string VisibilityKey(std::size_t k);
 std::string CodeKey(std::size_t k);
 std::string SlotName(std::size_t k);
 // The keys the plug-in reads in [Visibility] or [QuickKeys], and whether name is one of them.
-std::vector<std::string> KeysOf(const std::string& section);
+const std::vector<std::string>& KeysOf(const std::string& section);
 bool IsKeyOf(const std::string& section, const std::string& name);
 
 // ASCII letters in lower case.

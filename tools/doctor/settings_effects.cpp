@@ -21,10 +21,14 @@ std::string VisibilityKey(std::size_t k) { return "bQuickKey" + std::to_string(k
 std::string CodeKey(std::size_t k) { return "iQuickKey" + std::to_string(k + firstQuickKey); }
 std::string SlotName(std::size_t k) { return "slot " + std::to_string(k + firstQuickKey); }
 
-std::vector<std::string> KeysOf(const std::string& section) {
-    std::vector<std::string> keys;
-    for (std::size_t k = 0; k < quickSlotCount; ++k) keys.push_back(section == keysSection ? CodeKey(k) : VisibilityKey(k));
-    return keys;
+const std::vector<std::string>& KeysOf(const std::string& section) {
+    static const auto keys = [](auto name) {
+        std::vector<std::string> names;
+        for (std::size_t k = 0; k < quickSlotCount; ++k) names.push_back(name(k));
+        return names;
+    };
+    static const std::vector<std::string> codeKeys = keys(CodeKey), visibilityKeys = keys(VisibilityKey);
+    return section == keysSection ? codeKeys : visibilityKeys;
 }
 
 bool IsKeyOf(const std::string& section, const std::string& name) {

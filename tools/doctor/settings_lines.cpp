@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <map>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "doctor/settings_check.h"
 #include "config/settings.h"
@@ -12,14 +14,19 @@
 namespace Velloquin::Doctor {
 
 void CheckLines(Findings& findings, const SettingsFile& file) {
+    // One pass each over the lines, so that a file of many sections or keys
+    // takes time in proportion to its size.
+    std::vector<std::size_t> settingsUnder(file.lines.size(), 0);  // by the section line's index
+    for (const IniLine& line : file.lines)
+        if (line.section >= 0 && (line.kind == IniLine::Key || line.kind == IniLine::KeyWithoutValue))
+            ++settingsUnder[static_cast<std::size_t>(line.section)];
+
     std::map<std::string, int> firstSectionLine;  // lower-case name -> line
     for (std::size_t i = 0; i < file.lines.size(); ++i) {
         const IniLine& line = file.lines[i];
         if (line.kind != IniLine::Section) continue;
         const bool known = SameIniName(line.name, visibilitySection) || SameIniName(line.name, keysSection);
-        std::size_t settings = 0;
-        for (const IniLine& other : file.lines)
-            if (other.section == static_cast<int>(i) && (other.kind == IniLine::Key || other.kind == IniLine::KeyWithoutValue)) ++settings;
+        const std::size_t settings = settingsUnder[i];
         const std::string count = std::to_string(settings) + (settings == 1 ? " setting" : " settings");
         const auto [first, isFirst] = firstSectionLine.emplace(Lowered(line.name), line.number);
         if (!known) {
@@ -36,8 +43,8 @@ void CheckLines(Findings& findings, const SettingsFile& file) {
         }
     }
 
-    for (std::size_t i = 0; i < file.lines.size(); ++i) {
-        const IniLine& line = file.lines[i];
+    std::map<std::pair<int, std::string>, int> firstKeyLine;  // (section line index, lower-case key) -> line
+    for (const IniLine& line : file.lines) {
         if (line.kind != IniLine::Key && line.kind != IniLine::KeyWithoutValue) continue;
         if (line.section < 0) {
             Warn(findings, file.name, line.number, line.text, WarningKind::OutsideSection,
@@ -69,14 +76,9 @@ void CheckLines(Findings& findings, const SettingsFile& file) {
             continue;
         }
         // The first line of a key wins; later ones are never seen.
-        int earlier = 0;
-        for (std::size_t j = 0; j < i && earlier == 0; ++j) {
-            const IniLine& before = file.lines[j];
-            if (before.section == line.section && (before.kind == IniLine::Key || before.kind == IniLine::KeyWithoutValue) &&
-                SameIniName(before.name, line.name))
-                earlier = before.number;
-        }
-        if (earlier > 0) {
+        const auto [first, isFirst] = firstKeyLine.emplace(std::make_pair(line.section, Lowered(line.name)), line.number);
+        if (!isFirst) {
+            const int earlier = first->second;
             Warn(findings, file.name, line.number, line.text, WarningKind::DuplicateKey,
                  line.name + " is already set on line " + std::to_string(earlier) +
                      "; only the first one is read, so this line does nothing.");
