@@ -261,7 +261,8 @@ TEST(Doctor, ItemsLinesAreReadAsThePluginReadsThem) {
                             "QuickKey16 |000801|Missing.esp\r\n"
                             "QuickKey17 |0001A2B3|halvorine.esm\r\n"
                             "QuickKey18 |zzzzzz|Armory.esp\r\n"
-                            "QuickKey19 |801|Armory.esp\r\n");
+                            "QuickKey19 |801|Armory.esp\r\n"
+                            "QuickKey19 ||None\r\n");
     const Findings f = Examine(TestHost::GameFolder());
     const struct {
         const char* code;
@@ -273,6 +274,7 @@ TEST(Doctor, ItemsLinesAreReadAsThePluginReadsThem) {
         {"items-replaced", 6, "if it does not (its data file is not loaded, or the item is gone), the slot keeps the item of line 5"},
         {"items-bad-id", 7, "longer than 6 characters"},
         {"items-bad-id", 8, "\"zzzzzz\" is not a hexadecimal number"},
+        {"items-none-keeps", 10, "slot 19 keeps the item of line 9"},
     };
     ASSERT_EQ(f.warnings.size(), std::size(expected)) << Dump(f);
     for (std::size_t i = 0; i < std::size(expected); ++i) {
@@ -282,12 +284,12 @@ TEST(Doctor, ItemsLinesAreReadAsThePluginReadsThem) {
     }
     ASSERT_EQ(f.itemsFiles.size(), 1u);
     const auto& lines = f.itemsFiles[0].lines;
-    ASSERT_EQ(lines.size(), 9u);
+    ASSERT_EQ(lines.size(), 10u);
     const struct {
         const char* status;
         int replacedBy, movedTo;
     } statuses[] = {{"replaced", 2, 13}, {"item", 0, 0},    {"replaced", 4, 15}, {"item", 0, 0}, {"replaced", 6, 0},
-                    {"item", 0, 0},      {"skipped", 0, 0}, {"skipped", 0, 0},   {"item", 0, 0}};
+                    {"item", 0, 0},      {"skipped", 0, 0}, {"skipped", 0, 0},   {"item", 0, 0}, {"empty", 0, 0}};
     for (std::size_t i = 0; i < lines.size(); ++i) {
         EXPECT_EQ(lines[i].status, statuses[i].status) << "line " << i + 1;
         EXPECT_EQ(lines[i].replacedBy, statuses[i].replacedBy) << "line " << i + 1;

@@ -99,6 +99,13 @@ void CheckFile(Findings& findings, const std::string& name) {
             warn(WarningKind::ItemsNoSlot, NoSlotMessage(text));
         } else if (!anyItem) {
             line.status = "empty";
+            // "|None" leaves a slot as it is: an item an earlier line gave it stays.
+            for (std::size_t j = 0; j < quickSlotCount; ++j)
+                if (parsed.namesSlot.at(j) && slots[j])
+                    warn(WarningKind::ItemsNoneKeeps,
+                         "\"|None\" does not empty a slot: slot " + std::to_string(firstQuickKey + static_cast<int>(j)) +
+                             " keeps the item of line " + std::to_string(file.lines[slots[j]->line].line) +
+                             ". To empty the slot, delete that line.");
         } else if (parsed.localId.empty() || parsed.dataFile.empty()) {
             line.status = "skipped";
             warn(parsed.localId.empty() ? WarningKind::ItemsNoId : WarningKind::ItemsNoFile,

@@ -37,6 +37,7 @@ enum class WarningKind {
     ItemsSeveralSlots,
     ItemsReplaced,
     ItemsSameItem,
+    ItemsNoneKeeps,
     // The doctor itself.
     DoctorFailed,
 };
@@ -72,6 +73,7 @@ inline constexpr WarningKindInfo warningKinds[] = {
     {WarningKind::ItemsSeveralSlots, "items-several-slots", "an items-file line naming several slots; the last one keeps its item"},
     {WarningKind::ItemsReplaced, "items-replaced", "a later line for a slot that already has an item"},
     {WarningKind::ItemsSameItem, "items-same-item", "an item already in another slot, which then ends empty"},
+    {WarningKind::ItemsNoneKeeps, "items-none-keeps", "\"|None\" for a slot an earlier line gave an item, which it keeps"},
     {WarningKind::DoctorFailed, "doctor-failed", "the doctor stopped on an error of its own; the report is incomplete"},
 };
 
