@@ -85,7 +85,7 @@ std::uint8_t DataFileIndex(const Game::DataFile* file) { return Game::ReadField<
 std::pair<Game::DataFile*, int> FindDataFile(const std::string& fileName) {
     const void* handler = Game::DataHandler();
     if (!handler) return {nullptr, NoKind};
-    const std::string wanted = Lowered(fileName);
+    const std::string wanted = DataFileNameKey(fileName);
     struct List {
         std::size_t count, files;
         int kind;
@@ -99,23 +99,28 @@ std::pair<Game::DataFile*, int> FindDataFile(const std::string& fileName) {
         if (count == 0 || !files) continue;
         for (std::uint32_t i = 0; i < count; ++i) {
             Game::DataFile* file = files[i];
-            if (file && Lowered(DataFileName(file)) == wanted) return {file, list.kind};
+            if (file && DataFileNameKey(DataFileName(file)) == wanted) return {file, list.kind};
         }
     }
     return {nullptr, NoKind};
 }
 
-Game::Form* ResolveFormLocator(const std::string& localFormID, const std::string& fileName) {
+std::string DataFileNameKey(const std::string& fileName) { return Lowered(fileName); }
+
+LocalIdReading ReadLocalFormID(const std::string& localFormID, const std::string& fileName, std::uint32_t& localId) {
     const bool master = fileName == masterFileName;
     std::string local = localFormID;
     // Only the master file may be named with a full eight-digit id.
-    if (local.size() > (master ? 8u : 6u)) return nullptr;
+    if (local.size() > (master ? 8u : 6u)) return LocalIdReading::TooLong;
     if (local.size() < 6) local.insert(0, local.size() < 5 ? 5 - local.size() : 0, '0');
+    return ParseHex32(local, localId) ? LocalIdReading::Read : LocalIdReading::NotHexadecimal;
+}
 
+Game::Form* ResolveFormLocator(const std::string& localFormID, const std::string& fileName) {
+    std::uint32_t localId = 0;
+    if (ReadLocalFormID(localFormID, fileName, localId) != LocalIdReading::Read) return nullptr;
     const auto [file, kind] = FindDataFile(fileName);
     if (!file) return nullptr;
-    std::uint32_t localId = 0;
-    if (!ParseHex32(local, localId)) return nullptr;
     // The local id is added, not masked: a too wide one spills into the index bits.
     const std::uint32_t formId = FileBaseId(file, kind) + localId;
     if (formId == 0) return nullptr;

@@ -18,6 +18,16 @@ struct FormLocator {
 
 inline constexpr const char* masterFileName = "Halvorine.esm";
 
+// A FormLocator's local id as ResolveFormLocator reads it before it asks the
+// game: the id is refused when it is longer than its file allows (8 characters
+// for the master file named exactly "Halvorine.esm", 6 for any other) or holds
+// no hexadecimal number that fits in 32 bits.
+enum class LocalIdReading { Read, TooLong, NotHexadecimal };
+LocalIdReading ReadLocalFormID(const std::string& localFormID, const std::string& fileName, std::uint32_t& localId);
+// The form a locator names depends on the data file's name only up to the
+// case of ASCII letters: this is the name as FindDataFile compares it.
+std::string DataFileNameKey(const std::string& fileName);
+
 std::pair<Game::DataFile*, int> FindDataFile(const std::string& fileName);
 Game::Form* ResolveFormLocator(const std::string& localFormID, const std::string& fileName);
 std::string GetFileModIndex(const Game::DataFile* file);

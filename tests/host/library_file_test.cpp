@@ -171,4 +171,12 @@ TEST(LibraryFile, ImportsOnlyWindowsSystemLibraries) {
     const std::set<std::string> system = {"KERNEL32.DLL", "USER32.DLL", "MSVCRT.DLL"};
     for (const std::string& name : library.importedLibraries) EXPECT_TRUE(system.count(name)) << name;
 }
+
+// A player runs the doctor on a machine without any compiler's runtime.
+TEST(LibraryFile, TheDoctorProgramImportsOnlyWindowsSystemLibraries) {
+    const LibraryFile doctor = ReadPe(ReadFile(VELLOQUIN_DOCTOR_PATH));
+    ASSERT_FALSE(doctor.importedLibraries.empty()) << VELLOQUIN_DOCTOR_PATH;
+    const std::set<std::string> system = {"KERNEL32.DLL", "USER32.DLL", "MSVCRT.DLL"};
+    for (const std::string& name : doctor.importedLibraries) EXPECT_TRUE(system.count(name)) << name;
+}
 #endif

@@ -54,7 +54,7 @@ Findings Examine(const std::string& gameFolder) {
                 CheckSettings(findings);
                 CheckItemsFiles(findings);
             } catch (const std::exception& e) {
-                findings.warnings.push_back({"", 0, "doctor-failed", "", std::string("the check stopped: ") + e.what()});
+                findings.warnings.push_back({"", 0, WarningKind::DoctorFailed, "", std::string("the check stopped: ") + e.what()});
             }
         }
     }

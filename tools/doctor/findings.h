@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "doctor/warning_kinds.h"
+
 namespace Velloquin::Doctor {
 
 // Where a setting came from; line 0 with a file means the file gave it but
@@ -17,7 +19,7 @@ struct Source {
 struct Warning {
     std::string file;  // "Velloquin.ini", "VelloquinCustom.ini", "Velloquin\VelloquinItems_2A.txt", ...
     int line = 0;      // 0 when the warning is about the whole file
-    std::string code;  // stable name for tools, e.g. "already-bound"
+    WarningKind kind;  // --json prints CodeOf(kind), e.g. "already-bound"
     std::string text;  // the line as written (trimmed), if any
     std::string message;
 };
@@ -40,6 +42,10 @@ struct ItemsLine {
     std::string localId;
     std::string dataFile;
     std::string status;          // "item", "empty", "skipped", "replaced"
+    // "replaced": the later line that names the slot again (or the same item
+    // for another slot), and that slot's number when the item moves there.
+    int replacedBy = 0;
+    int movedTo = 0;
 };
 
 struct ItemsFile {

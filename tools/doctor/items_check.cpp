@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "doctor/findings.h"
+#include "persistence/form_identity.h"
 #include "persistence/items_file.h"
 #include "platform/paths.h"
 #include "core/state.h"
@@ -18,12 +19,18 @@ namespace {
 
 const std::string itemsPrefix = "VelloquinItems_";
 
-// Local ids with and without leading zeros name the same item.
-std::string ItemKey(const std::string& localId, const std::string& dataFile) {
-    std::string id = localId;
-    for (char& c : id) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-    id.erase(0, std::min(id.find_first_not_of('0'), id.size() ? id.size() - 1 : 0));
-    return id + "|" + dataFile;
+// The item a line names, as the plug-in's reader tells items apart: the
+// local id read as a number (with or without leading zeros or 0x), the data
+// file's name without regard to case.
+std::string ItemKey(std::uint32_t localId, const std::string& dataFile) {
+    return std::to_string(localId) + "|" + DataFileNameKey(dataFile);
+}
+
+std::string TooLongMessage(const std::string& dataFile) {
+    return std::string("this item id is longer than ") +
+           (dataFile == masterFileName ? "8 characters" : "6 characters (only " + std::string(masterFileName) +
+                                                              ", written exactly so, may have 8)") +
+           ", so no game has this item: the plug-in skips the line.";
 }
 
 // Why a line with "QuickKey" in it names no slot.
@@ -52,7 +59,7 @@ void CheckFile(Findings& findings, const std::string& name) {
     // Read as the plug-in reads it: line by line, a CR before the line feed dropped.
     std::ifstream in(NativePath(pluginFolder + name), std::ios::binary);
     if (!in.is_open()) {
-        findings.warnings.push_back({shown, 0, "items-unreadable", "", "this file cannot be opened; the plug-in reports an error when it tries."});
+        findings.warnings.push_back({shown, 0, WarningKind::ItemsUnreadable, "", "this file cannot be opened; the plug-in reports an error when it tries."});
         findings.itemsFiles.push_back(file);
         return;
     }
@@ -81,43 +88,76 @@ void CheckFile(Findings& findings, const std::string& name) {
             anyItem = anyItem || !parsed.marksEmpty.at(j);
         }
         const std::size_t index = file.lines.size();
-        const auto warn = [&](const char* code, const std::string& message) {
-            findings.warnings.push_back({shown, number, code, text, message});
+        const auto warn = [&](WarningKind kind, const std::string& message) {
+            findings.warnings.push_back({shown, number, kind, text, message});
         };
+        // The id as the plug-in's reader reads it, before it asks the game for the item.
+        std::uint32_t localId = 0;
+        const LocalIdReading reading = ReadLocalFormID(parsed.localId, parsed.dataFile, localId);
         if (line.quickKeys.empty()) {
             line.status = "skipped";
-            warn("items-no-slot", NoSlotMessage(text));
+            warn(WarningKind::ItemsNoSlot, NoSlotMessage(text));
         } else if (!anyItem) {
             line.status = "empty";
+            // "|None" leaves a slot as it is: an item an earlier line gave it stays.
+            for (std::size_t j = 0; j < quickSlotCount; ++j)
+                if (parsed.namesSlot.at(j) && slots[j])
+                    warn(WarningKind::ItemsNoneKeeps,
+                         "\"|None\" does not empty a slot: slot " + std::to_string(firstQuickKey + static_cast<int>(j)) +
+                             " keeps the item of line " + std::to_string(file.lines[slots[j]->line].line) +
+                             ". To empty the slot, delete that line.");
         } else if (parsed.localId.empty() || parsed.dataFile.empty()) {
             line.status = "skipped";
-            warn(parsed.localId.empty() ? "items-no-id" : "items-no-file",
+            warn(parsed.localId.empty() ? WarningKind::ItemsNoId : WarningKind::ItemsNoFile,
                  std::string("this line has no ") + (parsed.localId.empty() ? "item id" : "data file name") +
                      ", so the plug-in skips it. A slot's line reads like \"QuickKey12 |01A2B3|Halvorine.esm\".");
+        } else if (reading != LocalIdReading::Read) {
+            line.status = "skipped";
+            warn(WarningKind::ItemsBadId,
+                 reading == LocalIdReading::TooLong
+                     ? TooLongMessage(parsed.dataFile)
+                     : "the item id \"" + parsed.localId +
+                           "\" is not a hexadecimal number (or is larger than FFFFFFFF), so no game has this item: "
+                           "the plug-in skips the line.");
         } else {
             line.status = "item";
             if (line.quickKeys.size() > 1)
-                warn("items-several-slots", "this line names more than one slot; its item goes to the last of them only.");
-            const std::string item = ItemKey(parsed.localId, parsed.dataFile);
+                warn(WarningKind::ItemsSeveralSlots, "this line names more than one slot; its item goes to the last of them only.");
+            const std::string item = ItemKey(localId, parsed.dataFile);
             for (std::size_t j = 0; j < quickSlotCount; ++j) {
                 if (!parsed.namesSlot.at(j) || parsed.marksEmpty.at(j)) continue;
-                if (slots[j]) {
-                    file.lines[slots[j]->line].status = "replaced";
-                    warn("items-replaced", "slot " + std::to_string(firstQuickKey + static_cast<int>(j)) +
-                                               " was already given on line " +
-                                               std::to_string(file.lines[slots[j]->line].line) +
-                                               "; this later line wins and the earlier one has no effect.");
+                const std::string slot = std::to_string(firstQuickKey + static_cast<int>(j));
+                if (slots[j] && slots[j]->line != index) {
+                    ItemsLine& earlier = file.lines[slots[j]->line];
+                    const std::string earlierLine = std::to_string(earlier.line);
+                    earlier.status = "replaced";
+                    earlier.replacedBy = number;
+                    earlier.movedTo = 0;
+                    // The reader changes a slot only for an item the game has.
+                    warn(WarningKind::ItemsReplaced,
+                         "slot " + slot + " was already given on line " + earlierLine +
+                             ". If the game has this line's item, it takes the slot and line " + earlierLine +
+                             " has no effect; if it does not (its data file is not loaded, or the item is gone), the "
+                             "slot keeps the item of line " + earlierLine + ".");
                 }
                 slots[j] = Held{index, item};
                 // One item sits in one slot: the slot named later keeps it.
                 for (std::size_t k = 0; k < quickSlotCount; ++k) {
                     if (k == j || !slots[k] || slots[k]->item != item) continue;
                     if (slots[k]->line != index) {
-                        file.lines[slots[k]->line].status = "replaced";
-                        warn("items-same-item", "the same item is already in slot " +
-                                                    std::to_string(firstQuickKey + static_cast<int>(k)) + " (line " +
-                                                    std::to_string(file.lines[slots[k]->line].line) +
-                                                    "); an item sits in one slot only, so that slot ends empty.");
+                        ItemsLine& earlier = file.lines[slots[k]->line];
+                        earlier.status = "replaced";
+                        earlier.replacedBy = number;
+                        earlier.movedTo = firstQuickKey + static_cast<int>(j);
+                        warn(WarningKind::ItemsSameItem,
+                             "the same item is already in slot " + std::to_string(firstQuickKey + static_cast<int>(k)) +
+                                 " (line " + std::to_string(earlier.line) + ")" +
+                                 (earlier.localId == parsed.localId && earlier.dataFile == parsed.dataFile
+                                      ? std::string(".")
+                                      : ": item ids are read as numbers and data file names without regard to case, "
+                                        "so both lines name one item.") +
+                                 " An item sits in one slot only: it moves to slot " + slot + ", and slot " +
+                                 std::to_string(firstQuickKey + static_cast<int>(k)) + " ends empty.");
                     }
                     slots[k].reset();
                     break;

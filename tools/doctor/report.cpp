@@ -39,25 +39,45 @@ std::string Plural(std::size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-bool ValidUtf8(const std::string& text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const int extra = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : (lead & 0xF8) == 0xF0 ? 3 : -1;
-        if (extra < 0 || i + static_cast<std::size_t>(extra) >= text.size()) return false;
-        for (int k = 1; k <= extra; ++k)
-            if ((static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0xC0) != 0x80) return false;
-        i += static_cast<std::size_t>(extra) + 1;
-    }
-    return true;
+// The length of the well-formed UTF-8 sequence at text[i], or 0 when the
+// bytes there are none: overlong forms (C0 AF, E0 80 AF), encoded surrogates
+// (ED A0 80), code points above 10FFFF (F4 90.., F5 to FF) and cut sequences.
+std::size_t Utf8SequenceAt(const std::string& text, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0u; };
+    const unsigned lead = byte(0);
+    if (lead < 0x80) return 1;
+    std::size_t length = 0;
+    unsigned low = 0x80, high = 0xBF;  // the range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF) length = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4) length = 4;
+    else return 0;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+    if (byte(1) < low || byte(1) > high) return 0;
+    for (std::size_t k = 2; k < length; ++k)
+        if (byte(k) < 0x80 || byte(k) > 0xBF) return 0;
+    return length;
 }
 
-// A JSON string; bytes of text that is not UTF-8 are taken as Latin-1.
+// A JSON string, always valid UTF-8: well-formed UTF-8 is copied, and every
+// byte that is not part of it is taken as Latin-1 and escaped (a player's
+// file may be written in a Windows code page).
 std::string Json(const std::string& text) {
     static const char digits[] = "0123456789abcdef";
-    const bool utf8 = ValidUtf8(text);
     std::string out = "\"";
-    for (const char ch : text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const char ch = text[i];
         const auto c = static_cast<unsigned char>(ch);
+        if (c >= 0x80) {
+            if (const std::size_t length = Utf8SequenceAt(text, i); length != 0) {
+                out.append(text, i, length);
+                i += length;
+                continue;
+            }
+        }
         if (c == '"' || c == '\\') {
             out += '\\';
             out += ch;
@@ -67,13 +87,14 @@ std::string Json(const std::string& text) {
             out += "\\r";
         } else if (c == '\t') {
             out += "\\t";
-        } else if (c < 0x20 || (c >= 0x80 && !utf8)) {
+        } else if (c < 0x20 || c >= 0x80) {
             out += "\\u00";
             out += digits[c >> 4];
             out += digits[c & 15];
         } else {
             out += ch;
         }
+        ++i;
     }
     return out + "\"";
 }
@@ -146,7 +167,13 @@ void WriteText(const Findings& f, std::ostream& out) {
             std::string what;
             if (line.status == "empty") what = "empty (None)";
             else if (line.status == "skipped") what = "skipped: " + line.text;
-            else what = "item " + line.localId + " from " + line.dataFile + (line.status == "replaced" ? " (overridden later)" : "");
+            else if (line.status != "replaced") what = "item " + line.localId + " from " + line.dataFile;
+            else if (line.movedTo != 0)
+                what = "item " + line.localId + " from " + line.dataFile + " (line " + std::to_string(line.replacedBy) +
+                       " moves it to slot " + std::to_string(line.movedTo) + ")";
+            else
+                what = "item " + line.localId + " from " + line.dataFile + " (line " + std::to_string(line.replacedBy) +
+                       " takes the slot if the game has its item)";
             out << "    line " << Padded(std::to_string(line.line), 4) << Padded(slots, 14) << " " << what << "\n";
         }
     }
@@ -195,7 +222,8 @@ void WriteJson(const Findings& f, std::ostream& out) {
             out << (j ? ",\n" : "\n") << "      {\"line\": " << line.line << ", \"quickKeys\": [";
             for (std::size_t k = 0; k < line.quickKeys.size(); ++k) out << (k ? ", " : "") << line.quickKeys[k];
             out << "], \"localId\": " << Json(line.localId) << ", \"dataFile\": " << Json(line.dataFile)
-                << ", \"status\": " << Json(line.status) << ", \"text\": " << Json(line.text) << "}";
+                << ", \"status\": " << Json(line.status) << ", \"replacedBy\": " << line.replacedBy
+                << ", \"movedTo\": " << line.movedTo << ", \"text\": " << Json(line.text) << "}";
         }
         out << (file.lines.empty() ? "]}" : "\n    ]}");
     }
@@ -204,7 +232,7 @@ void WriteJson(const Findings& f, std::ostream& out) {
     for (std::size_t i = 0; i < f.warnings.size(); ++i) {
         const Warning& w = f.warnings[i];
         out << (i ? ",\n" : "\n") << "    {\"file\": " << Json(w.file) << ", \"line\": " << w.line
-            << ", \"code\": " << Json(w.code) << ", \"text\": " << Json(w.text) << ", \"message\": " << Json(w.message)
+            << ", \"code\": " << Json(std::string(CodeOf(w.kind))) << ", \"text\": " << Json(w.text) << ", \"message\": " << Json(w.message)
             << "}";
     }
     out << (f.warnings.empty() ? "]\n" : "\n  ]\n") << "}\n";

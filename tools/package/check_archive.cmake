@@ -1,14 +1,34 @@
-# Checks the player's archive: exactly the DLL, the default settings file and
-# the empty items folder, in the Data tree a player unpacks into the game
-# folder, the files byte for byte.
-# cmake -DARCHIVE=... -DDLL=... -DINI=... -DWORK=... -P check_archive.cmake
-foreach(var ARCHIVE DLL INI WORK)
+# Checks an archive a player gets, byte for byte:
+# - the plug-in's archive (DLL and INI given): exactly the DLL, the default
+#   settings file and the empty items folder, in the Data tree a player
+#   unpacks into the game folder;
+# - the doctor's archive (DOCTOR and README given): exactly the program and its
+#   read-me (with CR LF line ends).
+# cmake -DARCHIVE=... -DWORK=... (-DDLL=... -DINI=... | -DDOCTOR=... -DREADME=...) -P check_archive.cmake
+foreach(var ARCHIVE WORK)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "${var} is not set")
   endif()
 endforeach()
+if(DEFINED DOCTOR)
+  set(expected "README.txt" "velloquin-doctor.exe")
+  set(packed "velloquin-doctor.exe|${DOCTOR}")
+  set(target package-doctor-zip)
+elseif(DEFINED DLL AND DEFINED INI)
+  set(expected
+    "Data/"
+    "Data/QVEX/"
+    "Data/QVEX/Plugins/"
+    "Data/QVEX/Plugins/Velloquin.dll"
+    "Data/QVEX/Plugins/Velloquin.ini"
+    "Data/QVEX/Plugins/Velloquin/")
+  set(packed "Data/QVEX/Plugins/Velloquin.dll|${DLL}" "Data/QVEX/Plugins/Velloquin.ini|${INI}")
+  set(target package-zip)
+else()
+  message(FATAL_ERROR "give DLL and INI, or DOCTOR and README")
+endif()
 if(NOT EXISTS "${ARCHIVE}")
-  message(FATAL_ERROR "no archive at ${ARCHIVE}: build the target package-zip")
+  message(FATAL_ERROR "no archive at ${ARCHIVE}: build the target ${target}")
 endif()
 
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf "${ARCHIVE}"
@@ -20,13 +40,6 @@ string(REPLACE "\r" "" listing "${listing}")
 string(STRIP "${listing}" listing)
 string(REPLACE "\n" ";" entries "${listing}")
 list(SORT entries)
-set(expected
-  "Data/"
-  "Data/QVEX/"
-  "Data/QVEX/Plugins/"
-  "Data/QVEX/Plugins/Velloquin.dll"
-  "Data/QVEX/Plugins/Velloquin.ini"
-  "Data/QVEX/Plugins/Velloquin/")
 list(SORT expected)
 if(NOT entries STREQUAL expected)
   string(REPLACE ";" "\n  " got "${entries}")
@@ -34,22 +47,33 @@ if(NOT entries STREQUAL expected)
   message(FATAL_ERROR "archive entries:\n  ${got}\nexpected:\n  ${want}")
 endif()
 
-# The packed files are the built DLL and the shipped settings file.
+# The packed files are the built ones.
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf "${ARCHIVE}" WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "cannot unpack ${ARCHIVE}")
 endif()
-foreach(pair "Velloquin.dll|${DLL}" "Velloquin.ini|${INI}")
+foreach(pair ${packed})
   string(REPLACE "|" ";" pair "${pair}")
   list(GET pair 0 name)
   list(GET pair 1 source)
-  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${WORK}/Data/QVEX/Plugins/${name}" "${source}"
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${WORK}/${name}" "${source}"
     RESULT_VARIABLE different)
   if(NOT different EQUAL 0)
     message(FATAL_ERROR "${name} in the archive differs from ${source}")
   endif()
 endforeach()
+if(DEFINED README)
+  file(READ "${README}" want)
+  string(REPLACE "\r\n" "\n" want "${want}")
+  string(REPLACE "\n" "\r\n" want "${want}")
+  file(WRITE "${WORK}/README.expected" "${want}")
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${WORK}/README.txt" "${WORK}/README.expected"
+    RESULT_VARIABLE different)
+  if(NOT different EQUAL 0)
+    message(FATAL_ERROR "README.txt in the archive is not ${README} with CR LF line ends")
+  endif()
+endif()
 file(REMOVE_RECURSE "${WORK}")
 message(STATUS "archive ${ARCHIVE}: ${listing}")

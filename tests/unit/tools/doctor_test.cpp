@@ -20,6 +20,8 @@ using Velloquin::Doctor::Findings;
 using Velloquin::Doctor::IniLine;
 using Velloquin::Doctor::ScanIniText;
 using Velloquin::Doctor::SlotState;
+using Velloquin::Doctor::WarningKind;
+using Velloquin::Doctor::CodeOf;
 
 std::string Fixture(const std::string& name) {
     std::string path = std::string(VELLOQUIN_DOCTOR_FIXTURES) + "/" + name;
@@ -32,7 +34,7 @@ std::string Fixture(const std::string& name) {
 
 std::string Dump(const Findings& findings) {
     std::ostringstream out;
-    for (const auto& w : findings.warnings) out << w.code << " " << w.file << ":" << w.line << " " << w.message << "\n";
+    for (const auto& w : findings.warnings) out << CodeOf(w.kind) << " " << w.file << ":" << w.line << " " << w.message << "\n";
     return out.str();
 }
 
@@ -73,7 +75,7 @@ TEST(Doctor, BrokenSettingsAndItemsGiveEachWarningOnceAtItsLine) {
     ASSERT_EQ(f.warnings.size(), std::size(expected)) << Dump(f);
     for (std::size_t i = 0; i < std::size(expected); ++i) {
         const auto& w = f.warnings[i];
-        EXPECT_EQ(w.code, expected[i].code) << i;
+        EXPECT_STREQ(CodeOf(w.kind), expected[i].code) << i;
         EXPECT_EQ(w.file, expected[i].file) << i;
         EXPECT_EQ(w.line, expected[i].line) << i;
         EXPECT_NE(w.message.find(expected[i].says), std::string::npos) << w.message;
@@ -154,7 +156,7 @@ TEST(Doctor, FolderWithoutSettingsEndsWithTwoAndNamesTheLookAlike) {
     EXPECT_EQ(f.exitCode, 2);
     EXPECT_FALSE(f.mainFile);
     ASSERT_EQ(f.warnings.size(), 1u) << Dump(f);
-    EXPECT_EQ(f.warnings[0].code, "other-file");
+    EXPECT_EQ(f.warnings[0].kind, WarningKind::OtherFile);
     EXPECT_EQ(f.warnings[0].file, "Velloquin.ini.txt");
 
     EXPECT_EQ(Examine(Fixture("no_such_folder")).exitCode, 2);
@@ -227,7 +229,7 @@ TEST(Doctor, PointsAtTheRightLineInEveryEncoding) {
         EXPECT_EQ(Slot(f, 12).code, 0x70u) << e.name;
         EXPECT_EQ(Slot(f, 12).codeFrom.line, 3) << e.name;
         ASSERT_EQ(f.warnings.size(), 1u) << e.name << "\n" << Dump(f);
-        EXPECT_EQ(f.warnings[0].code, "not-hexadecimal") << e.name;
+        EXPECT_EQ(f.warnings[0].kind, WarningKind::NotHexadecimal) << e.name;
         EXPECT_EQ(f.warnings[0].line, 4) << e.name;
     }
     TestHost::ClearGameFolder();
@@ -240,8 +242,103 @@ TEST(Doctor, WarnsWhenTheSettingsPathIsTooLongForWindows) {
     TestHost::WriteGameFile(deep + "\\Data\\QVEX\\Plugins\\Velloquin.ini", "[QuickKeys]\r\niQuickKey12=70\r\n");
     const Findings f = Examine(TestHost::GameFilePath(deep));
     ASSERT_FALSE(f.warnings.empty());
-    EXPECT_EQ(f.warnings[0].code, "path-too-long") << Dump(f);
+    EXPECT_EQ(f.warnings[0].kind, WarningKind::PathTooLong) << Dump(f);
     EXPECT_EQ(Slot(f, 12).code, 0u);  // the profile reader gave nothing
+    TestHost::ClearGameFolder();
+}
+
+// The doctor tells items apart as the plug-in's reader does (ids as numbers,
+// data file names without regard to case), and says what happens whether or
+// not the game has a later line's item.
+TEST(Doctor, ItemsLinesAreReadAsThePluginReadsThem) {
+    TestHost::ClearGameFolder();
+    TestHost::WriteGameFile(".\\Data\\QVEX\\Plugins\\Velloquin\\VelloquinItems_2A.txt",
+                            "QuickKey12 |0x800|Armory.esp\r\n"
+                            "QuickKey13 |800|armory.esp\r\n"
+                            "QuickKey14 |0001A2B3|Halvorine.esm\r\n"
+                            "QuickKey15 |01a2b3|HALVORINE.ESM\r\n"
+                            "QuickKey16 |01A2B4|Halvorine.esm\r\n"
+                            "QuickKey16 |000801|Missing.esp\r\n"
+                            "QuickKey17 |0001A2B3|halvorine.esm\r\n"
+                            "QuickKey18 |zzzzzz|Armory.esp\r\n"
+                            "QuickKey19 |801|Armory.esp\r\n"
+                            "QuickKey19 ||None\r\n");
+    const Findings f = Examine(TestHost::GameFolder());
+    const struct {
+        const char* code;
+        int line;
+        const char* says;
+    } expected[] = {
+        {"items-same-item", 2, "already in slot 12 (line 1): item ids are read as numbers"},
+        {"items-same-item", 4, "it moves to slot 15, and slot 14 ends empty"},
+        {"items-replaced", 6, "if it does not (its data file is not loaded, or the item is gone), the slot keeps the item of line 5"},
+        {"items-bad-id", 7, "longer than 6 characters"},
+        {"items-bad-id", 8, "\"zzzzzz\" is not a hexadecimal number"},
+        {"items-none-keeps", 10, "slot 19 keeps the item of line 9"},
+    };
+    ASSERT_EQ(f.warnings.size(), std::size(expected)) << Dump(f);
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_STREQ(CodeOf(f.warnings[i].kind), expected[i].code) << i;
+        EXPECT_EQ(f.warnings[i].line, expected[i].line) << i;
+        EXPECT_NE(f.warnings[i].message.find(expected[i].says), std::string::npos) << f.warnings[i].message;
+    }
+    ASSERT_EQ(f.itemsFiles.size(), 1u);
+    const auto& lines = f.itemsFiles[0].lines;
+    ASSERT_EQ(lines.size(), 10u);
+    const struct {
+        const char* status;
+        int replacedBy, movedTo;
+    } statuses[] = {{"replaced", 2, 13}, {"item", 0, 0},    {"replaced", 4, 15}, {"item", 0, 0}, {"replaced", 6, 0},
+                    {"item", 0, 0},      {"skipped", 0, 0}, {"skipped", 0, 0},   {"item", 0, 0}, {"empty", 0, 0}};
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].status, statuses[i].status) << "line " << i + 1;
+        EXPECT_EQ(lines[i].replacedBy, statuses[i].replacedBy) << "line " << i + 1;
+        EXPECT_EQ(lines[i].movedTo, statuses[i].movedTo) << "line " << i + 1;
+    }
+    TestHost::ClearGameFolder();
+}
+
+// --json is read by other tools: whatever bytes a player's file holds, the
+// output is well-formed UTF-8, and the player's own UTF-8 text stays as it is.
+TEST(Doctor, JsonIsAlwaysUtf8) {
+    const auto wellFormed = [](const std::string& text) {
+        for (std::size_t i = 0; i < text.size();) {
+            const auto b = [&](std::size_t k) { return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0; };
+            const unsigned c = b(0);
+            std::size_t n = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+            if (n == 0) return false;
+            for (std::size_t k = 1; k < n; ++k)
+                if ((b(k) & 0xC0) != 0x80) return false;
+            // No overlong form, no surrogate, nothing above U+10FFFF.
+            if ((c == 0xE0 && b(1) < 0xA0) || (c == 0xED && b(1) > 0x9F) || (c == 0xF0 && b(1) < 0x90) ||
+                (c == 0xF4 && b(1) > 0x8F))
+                return false;
+            i += n;
+        }
+        return true;
+    };
+    const struct {
+        const char* what;
+        std::string bytes;
+        const char* shows;
+    } values[] = {
+        {"overlong slash", "\xC0\xAF", "\\u00c0\\u00af"},
+        {"overlong three bytes", "\xE0\x80\xAF", "\\u00e0\\u0080\\u00af"},
+        {"encoded surrogate", "\xED\xA0\x80", "\\u00ed\\u00a0\\u0080"},
+        {"lead byte F5", "\xF5\x80\x80\x80", "\\u00f5\\u0080"},
+        {"lead byte F7", "\xF7\xBF\xBF\xBF", "\\u00f7\\u00bf"},
+        {"above U+10FFFF", "\xF4\x90\x80\x80", "\\u00f4\\u0090"},
+        {"cut at the end", "\xE2\x82", "\\u00e2\\u0082"},
+        {"Latin-1 beside UTF-8", "caf\xE9 \xC3\xA9\xE2\x82\xAC\xF0\x9F\x8E\xAE", "caf\\u00e9 \xC3\xA9\xE2\x82\xAC\xF0\x9F\x8E\xAE"},
+    };
+    for (const auto& v : values) {
+        TestHost::ClearGameFolder();
+        TestHost::WriteGameFile(".\\Data\\QVEX\\Plugins\\Velloquin.ini", "[QuickKeys]\r\niQuickKey12=" + v.bytes + "\r\n");
+        std::ostringstream out;
+        Velloquin::RunDoctor(TestHost::GameFolder(), true, out);
+        EXPECT_TRUE(wellFormed(out.str())) << v.what;
+        EXPECT_NE(out.str().find(v.shows), std::string::npos) << v.what << "\n" << out.str();
+    }
     TestHost::ClearGameFolder();
 }
 

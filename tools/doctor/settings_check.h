@@ -1,0 +1,58 @@
+// The settings half of the doctor, in three parts: what the plug-in's own
+// load did with each value (settings_effects.cpp), the lines and files it
+// never reads (settings_lines.cpp), and the hints for what a player may have
+// meant (spelling_hints.cpp).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "doctor/findings.h"
+#include "doctor/ini_scan.h"
+
+namespace Velloquin::Doctor {
+
+inline const std::string mainName = "Velloquin.ini";
+inline const std::string customName = "VelloquinCustom.ini";
+inline const std::string visibilitySection = "Visibility";
+inline const std::string keysSection = "QuickKeys";
+
+// Names of slot index k (0 to 11): "bQuickKey12Visible", "iQuickKey12", "slot 12".
+std::string VisibilityKey(std::size_t k);
+std::string CodeKey(std::size_t k);
+std::string SlotName(std::size_t k);
+// The keys the plug-in reads in [Visibility] or [QuickKeys], and whether name is one of them.
+const std::vector<std::string>& KeysOf(const std::string& section);
+bool IsKeyOf(const std::string& section, const std::string& name);
+
+// ASCII letters in lower case.
+std::string Lowered(std::string text);
+// "0x72 (F3)", or "0x9 (a code without a name)".
+std::string KeyText(std::uint32_t code);
+
+struct SettingsFile {
+    std::string name;
+    std::vector<IniLine> lines;
+};
+
+void Warn(Findings& findings, const std::string& file, int line, const std::string& text, WarningKind kind,
+          const std::string& message);
+
+// Line checks: the sections, keys and lines of one file that the plug-in never reads.
+void CheckLines(Findings& findings, const SettingsFile& file);
+// Files beside the two settings files that a player may take for them.
+void CheckLookAlikes(Findings& findings);
+
+// Spelling hints.
+// The candidate closest to name without regard to case, within limit edits; empty when none is.
+std::string Closest(const std::string& name, const std::vector<std::string>& candidates, std::size_t limit);
+// "iQuickKey24", "bQuickKey9Visible": a well-formed key of a slot that does not exist; number is set.
+bool NamesMissingSlot(const std::string& name, int& number);
+// The code a player may have meant by writing a key's name ("F1", "5", "Space").
+bool CodeOfName(const std::string& value, std::uint32_t& code);
+// True when the whole value is one hexadecimal number (optional sign and 0x).
+bool AllHexadecimal(const std::string& value);
+
+}  // namespace Velloquin::Doctor
