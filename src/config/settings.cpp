@@ -77,17 +77,16 @@ std::string ReadIniValue(const std::string& baseName, const std::string& section
     return buffer.data();
 }
 
-void LoadSettings() { LoadSettings(nullptr); }
-
-void LoadSettings(const SettingsObserver& observer) {
-    for (std::size_t k = 0; k < quickSlotCount; ++k) {
-        quickKeyCodes.at(k) = 0;
-        quickKeyVisible.at(k) = true;
-    }
+SettingsRecord ReadSettings() {
+    SettingsRecord record;
+    record.codes.fill(0);
+    record.visible.fill(true);
+    auto& codes = record.codes;
     const auto tell = [&](const char* baseName, const char* section, const std::string& key,
                           const std::string& value, std::size_t k, SettingsValueEffect::Kind kind,
                           std::uint32_t code, std::size_t holder) {
-        if (observer) observer(SettingsValueEffect{baseName, section, key, value, k, kind, code, holder});
+        record.effects.push_back(
+            SettingsValueEffect{baseName, section, key, value, k, kind, code, holder, codes.at(k)});
     };
     for (const char* baseName : settingsFiles) {
         if (!SettingsFileExists(settingsFolder, std::string(baseName) + ".ini")) continue;
@@ -95,9 +94,9 @@ void LoadSettings(const SettingsObserver& observer) {
             const std::string key = "bQuickKey" + std::to_string(k + firstQuickKey) + "Visible";
             const std::string value = ReadIniValue(baseName, "Visibility", key, "");
             if (value.empty()) continue;
-            quickKeyVisible.at(k) = value == "1";
+            record.visible.at(k) = value == "1";
             tell(baseName, "Visibility", key, value, k,
-                 quickKeyVisible.at(k) ? SettingsValueEffect::Shown : SettingsValueEffect::Hidden, 0, k);
+                 record.visible.at(k) ? SettingsValueEffect::Shown : SettingsValueEffect::Hidden, 0, k);
         }
         for (std::size_t k = 0; k < quickSlotCount; ++k) {
             const std::string key = "iQuickKey" + std::to_string(k + firstQuickKey);
@@ -115,13 +114,23 @@ void LoadSettings(const SettingsObserver& observer) {
             // A key already bound to any slot (this one included) is not bound again.
             std::size_t holder = quickSlotCount;
             for (std::size_t j = 0; j < quickSlotCount && holder == quickSlotCount; ++j)
-                if (quickKeyCodes.at(j) == code) holder = j;
-            if (holder == quickSlotCount) quickKeyCodes.at(k) = code;
+                if (codes.at(j) == code) holder = j;
+            if (holder == quickSlotCount) codes.at(k) = code;
             tell(baseName, "QuickKeys", key, value, k,
                  holder == quickSlotCount ? SettingsValueEffect::Bound : SettingsValueEffect::AlreadyBound, code,
                  holder == quickSlotCount ? k : holder);
         }
     }
+    return record;
 }
+
+void ApplySettings(const SettingsRecord& record) {
+    for (std::size_t k = 0; k < quickSlotCount; ++k) {
+        quickKeyCodes.at(k) = record.codes.at(k);
+        quickKeyVisible.at(k) = record.visible.at(k);
+    }
+}
+
+void LoadSettings() { ApplySettings(ReadSettings()); }
 
 }  // namespace Velloquin

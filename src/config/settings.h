@@ -3,20 +3,22 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <array>
 #include <string>
+#include <vector>
+
+#include "core/state.h"
 
 namespace Velloquin {
 
 extern const std::string settingsFolder;  // ".\Data\QVEX\Plugins\"
 
 // Resets and refills quickKeyVisible and quickKeyCodes from Velloquin.ini,
-// then VelloquinCustom.ini.
+// then VelloquinCustom.ini: ReadSettings, then ApplySettings.
 void LoadSettings();
 
-// What the load did with one non-empty value it read. The observer is called
-// right after the value took effect (or was refused), so the arrays show the
-// state at that moment; the settings doctor uses it to explain a player's files.
+// What reading the settings did with one non-empty value, in the order the
+// values were read; the settings doctor uses these to explain a player's files.
 struct SettingsValueEffect {
     enum Kind {
         Shown,           // visibility value "1"
@@ -34,11 +36,21 @@ struct SettingsValueEffect {
     Kind kind;
     std::uint32_t code;    // the code read (Bound, AlreadyBound, Zero)
     std::size_t holder;    // AlreadyBound: the index of the slot that has the code
+    std::uint32_t slotCode;  // the slot's code right after this value
 };
-using SettingsObserver = std::function<void(const SettingsValueEffect&)>;
 
-// LoadSettings, telling observer (when set) about every non-empty value.
-void LoadSettings(const SettingsObserver& observer);
+// The settings as read from the two files, before the plug-in uses them.
+struct SettingsRecord {
+    std::array<std::uint32_t, quickSlotCount> codes{};  // 0 = unbound
+    std::array<bool, quickSlotCount> visible{};
+    std::vector<SettingsValueEffect> effects;          // every non-empty value, in reading order
+};
+
+// Reads both files into a record; touches none of the plug-in's globals.
+SettingsRecord ReadSettings();
+
+// Makes the record's codes and visibility the plug-in's.
+void ApplySettings(const SettingsRecord& record);
 
 // One value of settingsFolder + baseName + ".ini"; empty when the file is missing.
 std::string ReadIniValue(const std::string& baseName, const std::string& section, const std::string& key,

@@ -1,4 +1,4 @@
-// The settings half of the doctor: the plug-in's LoadSettings runs on the
+// The settings half of the doctor: the plug-in's ReadSettings reads the
 // player's files and says what each value did; this file points each effect
 // at its line and explains the values and lines that do nothing.
 #include <algorithm>
@@ -306,24 +306,14 @@ void CheckSettings(Findings& findings) {
         files.emplace(name, std::move(file));
     }
 
-    // The plug-in's own load, observed; the slot arrays are put back after it.
-    struct Observed {
-        SettingsValueEffect effect;
-        std::uint32_t slotCode;  // the slot's code right after the value
-    };
-    std::vector<Observed> observed;
-    const auto savedCodes = quickKeyCodes;
-    const auto savedVisible = quickKeyVisible;
-    LoadSettings([&](const SettingsValueEffect& effect) { observed.push_back({effect, quickKeyCodes.at(effect.slot)}); });
-    const auto finalCodes = quickKeyCodes;
-    const auto finalVisible = quickKeyVisible;
-    quickKeyCodes = savedCodes;
-    quickKeyVisible = savedVisible;
+    // The plug-in's own reading of the files, which leaves its globals alone.
+    const SettingsRecord record = ReadSettings();
+    const auto& finalCodes = record.codes;
+    const auto& finalVisible = record.visible;
 
     std::array<Source, quickSlotCount> codeFrom{}, visibleFrom{};
     std::array<std::string, quickSlotCount> codeText{};
-    for (const Observed& o : observed) {
-        const SettingsValueEffect& e = o.effect;
+    for (const SettingsValueEffect& e : record.effects) {
         const std::string fileName = std::string(e.baseName) + ".ini";
         SettingsFile& file = files.at(fileName);
         const int line = LineOf(file, e.section, e.key, e.value);
@@ -353,9 +343,9 @@ void CheckSettings(Findings& findings) {
                  "ignored." + (isName ? " For the key " + GetBuiltInKeyName(meant) + " write " + Hex(meant) + "." : ""));
             break;
         case SettingsValueEffect::Zero:
-            if (e.baseName == std::string("VelloquinCustom") && o.slotCode != 0)
+            if (e.baseName == std::string("VelloquinCustom") && e.slotCode != 0)
                 Warn(findings, fileName, line, text, "custom-zero",
-                     "0 does not unbind a key: " + slot + " keeps " + KeyText(o.slotCode) + " from " +
+                     "0 does not unbind a key: " + slot + " keeps " + KeyText(e.slotCode) + " from " +
                          Where(codeFrom[e.slot]) + ". To unbind it, set " + e.key + "=0 in " + mainName + ".");
             break;
         case SettingsValueEffect::AlreadyBound:
