@@ -9,6 +9,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "controller.h"
 #include "image.h"
 #include "platform_seam.h"
 #include "game/game_index.h"
@@ -343,6 +344,7 @@ void ResetWorld() {
     }
     loader = LoaderState{};
     ClearRecords();
+    ResetController();
     ResetImage();
 }
 

@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "config/key_names.h"
 #include "platform/paths.h"
 #include "platform/win32.h"
 #include "core/state.h"
@@ -120,6 +121,18 @@ SettingsRecord ReadSettings() {
                  holder == quickSlotCount ? SettingsValueEffect::Bound : SettingsValueEffect::AlreadyBound, code,
                  holder == quickSlotCount ? k : holder);
         }
+        // The gamepad modifier: a later file's value replaces an earlier one's.
+        const std::string value = ReadIniValue(baseName, "Gamepad", "iQuickKeyModifier", "");
+        if (value.empty()) continue;
+        std::uint32_t code = 0;
+        ModifierValue::Kind kind = ModifierValue::Unreadable;
+        if (ParseKeyCode(value, code)) {
+            kind = code == 0 ? ModifierValue::None
+                   : IsGamepadButtonCode(code) ? ModifierValue::Set
+                                               : ModifierValue::NotGamepad;
+            if (kind != ModifierValue::NotGamepad) record.gamepadModifier = code;
+        }
+        record.modifierValues.push_back(ModifierValue{baseName, value, kind, code});
     }
     return record;
 }
@@ -129,6 +142,7 @@ void ApplySettings(const SettingsRecord& record) {
         quickKeyCodes.at(k) = record.codes.at(k);
         quickKeyVisible.at(k) = record.visible.at(k);
     }
+    gamepadModifier = record.gamepadModifier;
 }
 
 void LoadSettings() { ApplySettings(ReadSettings()); }
