@@ -26,6 +26,7 @@ const std::string mainName = "Velloquin.ini";
 const std::string customName = "VelloquinCustom.ini";
 const std::string visibilitySection = "Visibility";
 const std::string keysSection = "QuickKeys";
+const std::string gamepadSection = "Gamepad";  // its lines are the gamepad check's
 // Windows stops reading a profile file whose full path reaches this length.
 constexpr std::size_t windowsPathLimit = 260;
 
@@ -185,16 +186,17 @@ void CheckLines(Findings& findings, const SettingsFile& file) {
     for (std::size_t i = 0; i < file.lines.size(); ++i) {
         const IniLine& line = file.lines[i];
         if (line.kind != IniLine::Section) continue;
-        const bool known = SameIniName(line.name, visibilitySection) || SameIniName(line.name, keysSection);
+        const bool known = SameIniName(line.name, visibilitySection) || SameIniName(line.name, keysSection) ||
+                           SameIniName(line.name, gamepadSection);
         std::size_t settings = 0;
         for (const IniLine& other : file.lines)
             if (other.section == static_cast<int>(i) && (other.kind == IniLine::Key || other.kind == IniLine::KeyWithoutValue)) ++settings;
         const std::string count = std::to_string(settings) + (settings == 1 ? " setting" : " settings");
         const auto [first, isFirst] = firstSectionLine.emplace(Lowered(line.name), line.number);
         if (!known) {
-            const std::string hint = Closest(line.name, {visibilitySection, keysSection}, 3);
+            const std::string hint = Closest(line.name, {visibilitySection, keysSection, gamepadSection}, 3);
             Warn(findings, file.name, line.number, line.text, "unknown-section",
-                 "the plug-in reads only the sections [Visibility] and [QuickKeys]; the " + count +
+                 "the plug-in reads only the sections [Visibility], [QuickKeys] and [Gamepad]; the " + count +
                      " under [" + line.name + "] " + (settings == 1 ? "is" : "are") + " not read." +
                      (hint.empty() ? std::string() : " Did you mean [" + hint + "]?"));
         } else if (!isFirst) {
@@ -216,13 +218,16 @@ void CheckLines(Findings& findings, const SettingsFile& file) {
         }
         const IniLine& header = file.lines[static_cast<std::size_t>(line.section)];
         const bool knownSection = SameIniName(header.name, visibilitySection) || SameIniName(header.name, keysSection);
-        if (!knownSection) continue;  // told once, at the section
+        if (!knownSection || SameIniName(header.name, gamepadSection)) continue;  // told once, at the section
         if (firstSectionLine[Lowered(header.name)] != header.number) continue;  // told at the repeated header
         const std::string section = SameIniName(header.name, keysSection) ? keysSection : visibilitySection;
         const std::string other = section == keysSection ? visibilitySection : keysSection;
         int number = 0;
         if (!IsKeyOf(section, line.name)) {
-            if (IsKeyOf(other, line.name)) {
+            if (SameIniName(line.name, "iQuickKeyModifier")) {
+                Warn(findings, file.name, line.number, line.text, "wrong-section",
+                     line.name + " belongs under [" + gamepadSection + "], not [" + section + "]; here it is not read.");
+            } else if (IsKeyOf(other, line.name)) {
                 Warn(findings, file.name, line.number, line.text, "wrong-section",
                      line.name + " belongs under [" + other + "], not [" + section + "]; here it is not read.");
             } else if (NamesMissingSlot(line.name, number)) {
@@ -381,14 +386,15 @@ void CheckSettings(Findings& findings) {
         slot.code = finalCodes.at(k);
         slot.keyName = slot.code ? GetBuiltInKeyName(slot.code) : std::string();
         slot.codeFrom = codeFrom[k];
-        slot.polled = slot.code >= Velloquin::firstPolledKeyCode && slot.code <= Velloquin::lastPolledKeyCode;
+        slot.polled = IsPolledKeyCode(slot.code);
         if (slot.code != 0 && !slot.polled) {
             const std::uint32_t c = slot.code;
             const bool mouse = (c >= 0x100 && c <= 0x109) || c == 0x800 || c == 0x900 || c == 0xA00;
             const std::string kind = mouse ? "a mouse code" : c >= 0x10000 ? "a gamepad code" : "not a keyboard key";
             Warn(findings, slot.codeFrom.file, slot.codeFrom.line, codeText[k], "never-polled",
-                 KeyText(c) + " is " + kind + ": the menu shows its name, but the plug-in only watches keyboard keys "
-                 "(codes 1 to FE), so pressing it does nothing.");
+                 KeyText(c) + " is " + kind + ": the plug-in watches keyboard keys (codes 1 to FE) and the "
+                 "controller's buttons and triggers (10000 plus one button, 10009, 1000A), so this key never "
+                 "does anything.");
         }
         findings.slots.push_back(slot);
     }
