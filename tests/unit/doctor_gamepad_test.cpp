@@ -5,6 +5,7 @@
 #include <string>
 
 #include "doctor/doctor.h"
+#include "controller.h"
 #include "doctor/findings.h"
 #include "game_folder.h"
 
@@ -29,6 +30,7 @@ std::string MessageOf(const Findings& f, const std::string& code) {
 }
 
 TEST(DoctorGamepad, BindingsAControllerCannotUseAsMeant) {
+    TestHost::ResetController();  // Windows: the doctor finds the host's XInput libraries
     TestHost::ClearGameFolder();
     TestHost::WriteGameFile(mainFile,
                             "[QuickKeys]\r\n"
