@@ -50,9 +50,14 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\n");
     Ratio(reporter, "throttled pass / (try_lock+unlock + clock read)", "BM_ThrottledPass", "BM_ThrottleBaseline", 1.5);
-    Ratio(reporter, "key-polling pass / 12 key-state calls", "BM_KeyPollingPass", "BM_KeyPollingBaseline", 2.0);
+    Ratio(reporter, "key-polling pass / (12 key-state calls + 2 menu queries)", "BM_KeyPollingPass",
+          "BM_KeyPollingBaseline", 1.3);
+    Ratio(reporter, "gamepad pass, connected / the same baseline", "BM_GamepadPassConnected", "BM_KeyPollingBaseline",
+          2.0);
+    Ratio(reporter, "gamepad pass, disconnected / the same baseline", "BM_GamepadPassDisconnected",
+          "BM_KeyPollingBaseline", 1.3);
     for (const auto& [name, value] : reporter.counters)
-        if (name.find("allocations") != std::string::npos) std::printf("%-52s %8.3f\n", name.c_str(), value);
+        if (name.find("allocations") != std::string::npos || name.find("XInput") != std::string::npos) std::printf("%-52s %8.3f\n", name.c_str(), value);
     benchmark::Shutdown();
     return 0;
 }

@@ -6,6 +6,8 @@
 #include <mutex>
 
 #include "allocation_counter.h"
+#include "controller.h"
+#include "game/game.h"
 #include "game_runtime.h"
 #include "host.h"
 #include "menu/runtime.h"
@@ -55,10 +57,56 @@ void BM_KeyPollingPass(benchmark::State& state) {
         static_cast<double>(heapAllocations - before) / static_cast<double>(state.iterations());
 }
 
+// The work no polling pass can avoid: the twelve key-state calls, and the two
+// questions to the game whether the credits or the video menu is open (each
+// with its host string made and released).
 void BM_KeyPollingBaseline(benchmark::State& state) {
     PrepareWorld();
-    for (auto _ : state)
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(V::Game::IsMenuOpen("EndGameCreditsMenu"));
+        benchmark::DoNotOptimize(V::Game::IsMenuOpen("PlayBinkMenu"));
         for (int code = 0x70; code < 0x70 + 12; ++code) benchmark::DoNotOptimize(GetKeyState(code));
+    }
+}
+
+// Four keyboard keys and the controller example of the players' guide: the
+// DPAD and A, B, X, Y behind Left Shoulder (not held).
+void BindKeysAndPad() {
+    const std::uint32_t codes[] = {0x70, 0x71, 0x72, 0x73, 0x10001, 0x10002, 0x10004, 0x10008,
+                                   0x11000, 0x12000, 0x14000, 0x18000};
+    for (std::size_t i = 0; i < V::quickSlotCount; ++i) V::quickKeyCodes[i] = codes[i];
+    V::gamepadModifier = 0x10100;
+}
+
+void BM_GamepadPassConnected(benchmark::State& state) {
+    PrepareWorld();
+    BindKeysAndPad();
+    TestHost::ConnectController(true);
+    const std::size_t before = heapAllocations;
+    const std::uint64_t readsBefore = TestHost::XInputReads();
+    for (auto _ : state) {
+        V::lastUpdateTime = 0;
+        V::RunUpdatePass(false);
+    }
+    const auto passes = static_cast<double>(state.iterations());
+    state.counters["XInput reads per pass"] = static_cast<double>(TestHost::XInputReads() - readsBefore) / passes;
+    state.counters["allocations per pass"] = static_cast<double>(heapAllocations - before) / passes;
+}
+
+void BM_GamepadPassDisconnected(benchmark::State& state) {
+    PrepareWorld();
+    BindKeysAndPad();
+    TestHost::ConnectController(false);
+    const std::uint64_t readsBefore = TestHost::XInputReads();
+    const std::int64_t started = V::SteadyNow();
+    for (auto _ : state) {
+        V::lastUpdateTime = 0;
+        V::RunUpdatePass(false);
+    }
+    const double seconds = static_cast<double>(V::SteadyNow() - started) / 1e9;
+    // Reads per started 2-second window of the run (the first look is at once).
+    state.counters["XInput reads per 2 s"] =
+        static_cast<double>(TestHost::XInputReads() - readsBefore) / (1.0 + static_cast<double>(static_cast<long>(seconds / 2)));
 }
 
 }  // namespace
@@ -67,3 +115,5 @@ BENCHMARK(BM_ThrottledPass);
 BENCHMARK(BM_ThrottleBaseline);
 BENCHMARK(BM_KeyPollingPass);
 BENCHMARK(BM_KeyPollingBaseline);
+BENCHMARK(BM_GamepadPassConnected);
+BENCHMARK(BM_GamepadPassDisconnected);

@@ -11,6 +11,7 @@
 #include <iterator>
 #include <mutex>
 
+#include "controller.h"
 #include "image.h"
 #include "machine_code.h"
 #include "thread_log.h"
@@ -437,6 +438,7 @@ void ResetWorld() {
     }
     loader = LoaderState{};
     ClearRecords();
+    ResetController();
     ResetImage();
 }
 

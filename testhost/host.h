@@ -93,7 +93,7 @@ const void* LoaderInterfaceRecord();
 bool CallPluginLoad();
 void SendLoaderMessage(std::uint32_t type);
 
-// Resets the whole world (image, clock, keys, boxes, records, loader).
+// Resets the whole world (image, clock, keys, controller, boxes, records, loader).
 void ResetWorld();
 
 // ---- The hook site: the game routine that holds the redirected call.

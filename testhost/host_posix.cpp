@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "controller.h"
 #include "image.h"
 #include "platform/posix/host_seam.h"
 #include "platform_seam.h"
@@ -37,6 +38,14 @@ VelloquinHostSeam seam = {
     [](unsigned code) { TestHost::Seam::TerminateProcess(code); },
     &SeamVirtualQuery,
     &SeamVirtualAlloc,
+    [](const char* fileName) {
+        bool handled = false;
+        return TestHost::Seam::LoadXInputLibrary(fileName, handled);
+    },
+    [](void* module, const char* name) {
+        bool handled = false;
+        return TestHost::Seam::XInputProcAddress(module, name, handled);
+    },
 };
 
 }  // namespace

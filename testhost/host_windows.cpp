@@ -1,7 +1,8 @@
 // Windows: the host loads the real DLL and answers its calls of MessageBoxA,
-// TerminateProcess, GetKeyState, VirtualQuery, VirtualAlloc and the
-// performance counter by rewriting the DLL's import address table, as a
-// debugging tool would. The shipped DLL is thus the tested DLL.
+// TerminateProcess, GetKeyState, VirtualQuery, VirtualAlloc, the performance
+// counter, and LoadLibraryA/GetProcAddress of XInput by rewriting the DLL's
+// import address table, as a debugging tool would. The shipped DLL is thus
+// the tested DLL.
 #ifdef _WIN32
 #include <windows.h>
 
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "controller.h"
 #include "platform_seam.h"
 
 namespace {
@@ -22,6 +24,8 @@ Fn SystemFunction(const char* name) {
 const auto realVirtualQuery = SystemFunction<decltype(&::VirtualQuery)>("VirtualQuery");
 const auto realVirtualAlloc = SystemFunction<decltype(&::VirtualAlloc)>("VirtualAlloc");
 const auto realTerminateProcess = SystemFunction<decltype(&::TerminateProcess)>("TerminateProcess");
+const auto realLoadLibraryA = SystemFunction<decltype(&::LoadLibraryA)>("LoadLibraryA");
+const auto realGetProcAddress = SystemFunction<decltype(&::GetProcAddress)>("GetProcAddress");
 
 int WINAPI HostMessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
     return TestHost::Seam::ShowMessageBox(text, caption, type);
@@ -70,6 +74,23 @@ BOOL WINAPI HostQueryPerformanceFrequency(LARGE_INTEGER* frequency) {
     return TRUE;
 }
 
+// XInput's libraries are the host's (its controller); every other library is the system's.
+HMODULE WINAPI HostLoadLibraryA(LPCSTR fileName) {
+    bool handled = false;
+    void* module = TestHost::Seam::LoadXInputLibrary(fileName, handled);
+    if (!handled) return realLoadLibraryA(fileName);
+    if (!module) SetLastError(ERROR_MOD_NOT_FOUND);
+    return static_cast<HMODULE>(module);
+}
+
+FARPROC WINAPI HostGetProcAddress(HMODULE module, LPCSTR name) {
+    bool handled = false;
+    void* function = TestHost::Seam::XInputProcAddress(module, name, handled);
+    if (!handled) return realGetProcAddress(module, name);
+    if (!function) SetLastError(ERROR_PROC_NOT_FOUND);
+    return reinterpret_cast<FARPROC>(function);
+}
+
 struct Replacement {
     const char* name;
     const void* function;
@@ -82,6 +103,8 @@ const Replacement replacements[] = {
     {"VirtualAlloc", reinterpret_cast<const void*>(&HostVirtualAlloc)},
     {"QueryPerformanceCounter", reinterpret_cast<const void*>(&HostQueryPerformanceCounter)},
     {"QueryPerformanceFrequency", reinterpret_cast<const void*>(&HostQueryPerformanceFrequency)},
+    {"LoadLibraryA", reinterpret_cast<const void*>(&HostLoadLibraryA)},
+    {"GetProcAddress", reinterpret_cast<const void*>(&HostGetProcAddress)},
 };
 
 void PatchImports(HMODULE module) {

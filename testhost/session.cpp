@@ -9,6 +9,7 @@
 #include <sstream>
 #include <vector>
 
+#include "controller.h"
 #include "datafiles.h"
 #include "equipment.h"
 #include "forms.h"
@@ -426,6 +427,32 @@ struct Session {
         out << "  player: key " << args[1] << " " << args[0] << "\n";
     }
 
+    // The controller: one step name, told apart by its first word.
+    void Pad(const Args& args) {
+        const std::string& what = args[0];
+        if (what == "connect" || what == "disconnect") {
+            ConnectController(what == "connect");
+            out << "  player: controller " << what << "s\n";
+        } else if ((what == "down" || what == "up") && args.size() > 1) {
+            SetPadButton(Number(args[1]), what == "down");
+            out << "  player: pad " << args[1] << " " << what << "\n";
+        } else if (what == "trigger" && args.size() > 2 && (args[1] == "left" || args[1] == "right")) {
+            const std::uint32_t value = Number(args[2]);
+            if (value > 255) Fail("a trigger reads 0 to 255");
+            SetPadTrigger(args[1] == "left", static_cast<std::uint8_t>(value));
+            out << "  player: " << args[1] << " trigger at " << value << "\n";
+        } else if (what == "libraries") {
+            std::vector<std::string> names(args.words.begin() + 1, args.words.end());
+            if (names.size() == 1 && names[0] == "none") names.clear();
+            SetXInputLibraries(names);
+            out << "  host: XInput libraries that load: " << (names.empty() ? "none" : args.Rest(1)) << "\n";
+        } else if (what == "reads") {
+            out << "  host: XInput reads so far: " << XInputReads() << "\n";
+        } else {
+            Fail("unknown pad step '" + args.Rest(0) + "'");
+        }
+    }
+
     void Wait(const Args& args) { Frames(static_cast<int>(Number(args[0]))); }
 
     void Answer(const Args& args) { QueueBoxAnswer(args[0] == "yes" ? 6 : args[0] == "no" ? 7 : 1); }
@@ -531,6 +558,11 @@ const Session::Row Session::table[] = {
     {{"assign", "FILE LOCALID", 2, "the item the inventory menu is assigning"}, &Session::Assign},
     {{"click", "N", 1, "the player chooses quick key N in the favourites menu"}, &Session::Click},
     {{"key", "down|up CODE", 2, "a key goes down or up"}, &Session::Key},
+    {{"pad", "connect|disconnect", 1, "the controller (at port 0 of XInput) is plugged in or out"}, &Session::Pad},
+    {{"pad", "down|up CODE", 2, "a controller button goes down or up (a gamepad code; the trigger codes pull a trigger fully)"}, &Session::Pad},
+    {{"pad", "trigger left|right VALUE", 3, "a trigger is pulled to VALUE (0 to 255; pressed above 30)"}, &Session::Pad},
+    {{"pad", "libraries none|NAME…", 2, "the XInput libraries that load (all three at first)"}, &Session::Pad},
+    {{"pad", "reads", 1, "prints how many times XInput was read so far"}, &Session::Pad},
     {{"wait", "MS", 1, "the game runs frames of 10 ms (player updates in free play, the hooked call in assignment mode)"}, &Session::Wait},
     {{"answer", "yes|no|ok", 1, "the answer to the next message box"}, &Session::Answer},
     {{"host", "ready|not-ready|blocked|unblocked", 1, "the game's ready and blocked flags"}, &Session::HostFlags},
@@ -538,14 +570,30 @@ const Session::Row Session::table[] = {
     {{"verbose", "on|off", 1, "also print every movie access"}, &Session::Verbose},
 };
 
+// Whether the first word of a row's arguments ("reads") or one of its
+// alternatives ("down|up CODE") is the given first word: rows of one step
+// name are told apart so.
+bool FirstWordFits(const char* arguments, const std::vector<std::string>& words) {
+    std::string first = arguments;
+    first = first.substr(0, first.find(' '));
+    if (words.empty()) return false;
+    std::istringstream alternatives(first);
+    for (std::string word; std::getline(alternatives, word, '|');)
+        if (word == words[0]) return true;
+    return false;
+}
+
 void Session::Step(const std::string& line, std::istream& in) {
     std::istringstream words(line);
     std::string name;
     words >> name;
     Args args{{}, in};
     for (std::string word; words >> word;) args.words.push_back(word);
+    std::size_t rows = 0;
+    for (const Row& row : table) rows += name == row.step.name;
     for (const Row& row : table) {
         if (name != row.step.name) continue;
+        if (rows > 1 && !FirstWordFits(row.step.arguments, args.words)) continue;
         if (args.size() < row.step.minimumWords)
             Fail("'" + name + "' needs " + std::to_string(row.step.minimumWords) + " arguments");
         (this->*row.handler)(args);

@@ -87,4 +87,14 @@ std::string GetKeyName(std::uint32_t code) {
     return GetBuiltInKeyName(code);
 }
 
+bool IsGamepadButtonCode(std::uint32_t code) {
+    if (code == leftTriggerCode || code == rightTriggerCode) return true;
+    if (code <= gamepadCodeBase || code > gamepadCodeBase + 0xFFFF) return false;
+    const std::uint32_t mask = code - gamepadCodeBase;
+    // One bit of XInput's buttons; bits 0x400 and 0x800 are no button.
+    return (mask & (mask - 1)) == 0 && mask != 0x400 && mask != 0x800;
+}
+
+bool IsPolledKeyCode(std::uint32_t code) { return (code >= 1 && code <= 254) || IsGamepadButtonCode(code); }
+
 }  // namespace Velloquin

@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "config/key_names.h"
 #include "platform/paths.h"
 #include "platform/win32.h"
 #include "core/state.h"
@@ -77,17 +78,16 @@ std::string ReadIniValue(const std::string& baseName, const std::string& section
     return buffer.data();
 }
 
-void LoadSettings() { LoadSettings(nullptr); }
-
-void LoadSettings(const SettingsObserver& observer) {
-    for (std::size_t k = 0; k < quickSlotCount; ++k) {
-        quickKeyCodes.at(k) = 0;
-        quickKeyVisible.at(k) = true;
-    }
+SettingsRecord ReadSettings() {
+    SettingsRecord record;
+    record.codes.fill(0);
+    record.visible.fill(true);
+    auto& codes = record.codes;
     const auto tell = [&](const char* baseName, const char* section, const std::string& key,
                           const std::string& value, std::size_t k, SettingsValueEffect::Kind kind,
                           std::uint32_t code, std::size_t holder) {
-        if (observer) observer(SettingsValueEffect{baseName, section, key, value, k, kind, code, holder});
+        record.effects.push_back(
+            SettingsValueEffect{baseName, section, key, value, k, kind, code, holder, codes.at(k)});
     };
     for (const char* baseName : settingsFiles) {
         if (!SettingsFileExists(settingsFolder, std::string(baseName) + ".ini")) continue;
@@ -95,9 +95,9 @@ void LoadSettings(const SettingsObserver& observer) {
             const std::string key = "bQuickKey" + std::to_string(k + firstQuickKey) + "Visible";
             const std::string value = ReadIniValue(baseName, "Visibility", key, "");
             if (value.empty()) continue;
-            quickKeyVisible.at(k) = value == "1";
+            record.visible.at(k) = value == "1";
             tell(baseName, "Visibility", key, value, k,
-                 quickKeyVisible.at(k) ? SettingsValueEffect::Shown : SettingsValueEffect::Hidden, 0, k);
+                 record.visible.at(k) ? SettingsValueEffect::Shown : SettingsValueEffect::Hidden, 0, k);
         }
         for (std::size_t k = 0; k < quickSlotCount; ++k) {
             const std::string key = "iQuickKey" + std::to_string(k + firstQuickKey);
@@ -115,13 +115,36 @@ void LoadSettings(const SettingsObserver& observer) {
             // A key already bound to any slot (this one included) is not bound again.
             std::size_t holder = quickSlotCount;
             for (std::size_t j = 0; j < quickSlotCount && holder == quickSlotCount; ++j)
-                if (quickKeyCodes.at(j) == code) holder = j;
-            if (holder == quickSlotCount) quickKeyCodes.at(k) = code;
+                if (codes.at(j) == code) holder = j;
+            if (holder == quickSlotCount) codes.at(k) = code;
             tell(baseName, "QuickKeys", key, value, k,
                  holder == quickSlotCount ? SettingsValueEffect::Bound : SettingsValueEffect::AlreadyBound, code,
                  holder == quickSlotCount ? k : holder);
         }
+        // The gamepad modifier: a later file's value replaces an earlier one's.
+        const std::string value = ReadIniValue(baseName, "Gamepad", "iQuickKeyModifier", "");
+        if (value.empty()) continue;
+        std::uint32_t code = 0;
+        ModifierValue::Kind kind = ModifierValue::Unreadable;
+        if (ParseKeyCode(value, code)) {
+            kind = code == 0 ? ModifierValue::None
+                   : IsGamepadButtonCode(code) ? ModifierValue::Set
+                                               : ModifierValue::NotGamepad;
+            if (kind != ModifierValue::NotGamepad) record.gamepadModifier = code;
+        }
+        record.modifierValues.push_back(ModifierValue{baseName, value, kind, code});
     }
+    return record;
 }
+
+void ApplySettings(const SettingsRecord& record) {
+    for (std::size_t k = 0; k < quickSlotCount; ++k) {
+        quickKeyCodes.at(k) = record.codes.at(k);
+        quickKeyVisible.at(k) = record.visible.at(k);
+    }
+    gamepadModifier = record.gamepadModifier;
+}
+
+void LoadSettings() { ApplySettings(ReadSettings()); }
 
 }  // namespace Velloquin

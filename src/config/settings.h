@@ -3,20 +3,22 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <array>
 #include <string>
+#include <vector>
+
+#include "core/state.h"
 
 namespace Velloquin {
 
 extern const std::string settingsFolder;  // ".\Data\QVEX\Plugins\"
 
-// Resets and refills quickKeyVisible and quickKeyCodes from Velloquin.ini,
-// then VelloquinCustom.ini.
+// Resets and refills quickKeyVisible, quickKeyCodes and gamepadModifier from
+// Velloquin.ini, then VelloquinCustom.ini: ReadSettings, then ApplySettings.
 void LoadSettings();
 
-// What the load did with one non-empty value it read. The observer is called
-// right after the value took effect (or was refused), so the arrays show the
-// state at that moment; the settings doctor uses it to explain a player's files.
+// What reading the settings did with one non-empty value, in the order the
+// values were read; the settings doctor uses these to explain a player's files.
 struct SettingsValueEffect {
     enum Kind {
         Shown,           // visibility value "1"
@@ -34,11 +36,38 @@ struct SettingsValueEffect {
     Kind kind;
     std::uint32_t code;    // the code read (Bound, AlreadyBound, Zero)
     std::size_t holder;    // AlreadyBound: the index of the slot that has the code
+    std::uint32_t slotCode;  // the slot's code right after this value
 };
-using SettingsObserver = std::function<void(const SettingsValueEffect&)>;
 
-// LoadSettings, telling observer (when set) about every non-empty value.
-void LoadSettings(const SettingsObserver& observer);
+// What reading the settings did with one non-empty [Gamepad]
+// iQuickKeyModifier value, in reading order.
+struct ModifierValue {
+    enum Kind {
+        Set,          // a gamepad button or trigger: now the modifier
+        None,         // 0: no modifier (a custom file's 0 clears the main file's)
+        Unreadable,   // no hexadecimal digit, or more than 32 bits: ignored
+        NotGamepad,   // a keyboard or mouse code, or no button of a controller: ignored
+    };
+    const char* baseName;  // "Velloquin" or "VelloquinCustom"
+    std::string value;     // as the profile reader gave it
+    Kind kind;
+    std::uint32_t code;    // the code read (Set, NotGamepad)
+};
+
+// The settings as read from the two files, before the plug-in uses them.
+struct SettingsRecord {
+    std::array<std::uint32_t, quickSlotCount> codes{};  // 0 = unbound
+    std::array<bool, quickSlotCount> visible{};
+    std::uint32_t gamepadModifier = 0;                 // 0 = none
+    std::vector<SettingsValueEffect> effects;          // every non-empty slot value, in reading order
+    std::vector<ModifierValue> modifierValues;
+};
+
+// Reads both files into a record; touches none of the plug-in's globals.
+SettingsRecord ReadSettings();
+
+// Makes the record's codes, visibility and modifier the plug-in's.
+void ApplySettings(const SettingsRecord& record);
 
 // One value of settingsFolder + baseName + ".ini"; empty when the file is missing.
 std::string ReadIniValue(const std::string& baseName, const std::string& section, const std::string& key,

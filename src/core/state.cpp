@@ -37,6 +37,20 @@ std::int64_t populateFailTime = 0;
 std::array<Game::Form*, quickSlotCount> quickItems{};
 std::array<std::uint32_t, quickSlotCount> quickKeyCodes{};
 std::array<bool, quickSlotCount> quickKeyVisible{};
+// Written with the codes by the settings reader; read by the update pass.
+std::uint32_t gamepadModifier = 0;
+
+// The controller, written and read by the update pass only, under stateMutex.
+// XInput is looked up on the first pass that needs a gamepad code, once
+// (xinputGetState stays null when no XInput library loads). gamepadPort is
+// the port of the controller that last answered, -1 while none does; then
+// the look numbered gamepadProbePort (menu/gamepad.cpp) comes next, not
+// before gamepadNextProbeTime.
+bool xinputLookedUp = false;
+XInputGetStateFunction xinputGetState = nullptr;
+int gamepadPort = -1;
+int gamepadProbePort = 0;
+std::int64_t gamepadNextProbeTime = 0;
 
 void ResetRuntimeState() {
     pluginInactive = 0;
@@ -52,6 +66,12 @@ void ResetRuntimeState() {
     quickItems.fill(nullptr);
     quickKeyCodes.fill(0);
     quickKeyVisible.fill(true);
+    gamepadModifier = 0;
+    xinputLookedUp = false;
+    xinputGetState = nullptr;
+    gamepadPort = -1;
+    gamepadProbePort = 0;
+    gamepadNextProbeTime = 0;
 }
 
 }  // namespace Velloquin

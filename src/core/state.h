@@ -12,6 +12,7 @@
 #include <string>
 
 #include "game/game.h"
+#include "platform/xinput.h"
 
 namespace Velloquin {
 
@@ -40,6 +41,16 @@ extern std::int64_t populateFailTime;
 extern std::array<Game::Form*, quickSlotCount> quickItems;
 extern std::array<std::uint32_t, quickSlotCount> quickKeyCodes;
 extern std::array<bool, quickSlotCount> quickKeyVisible;
+// [Gamepad] iQuickKeyModifier: the gamepad code that must be held for gamepad
+// quick keys to fire; 0 = none.
+extern std::uint32_t gamepadModifier;
+
+// The controller, under stateMutex (menu/gamepad.cpp reads it).
+extern bool xinputLookedUp;
+extern XInputGetStateFunction xinputGetState;
+extern int gamepadPort;
+extern int gamepadProbePort;
+extern std::int64_t gamepadNextProbeTime;
 
 // Back to the state of a plug-in that has started and read settings files
 // that do not exist: no items, no keys, every slot shown, nothing open or

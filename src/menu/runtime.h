@@ -7,8 +7,9 @@
 
 namespace Velloquin {
 
-// The key codes the update pass polls: Windows virtual-key codes of the
-// keyboard. Mouse and gamepad codes have names but are never polled.
+// The keyboard codes the update pass polls: Windows virtual-key codes. The
+// pass also reads the controller for gamepad codes (menu/gamepad.h); mouse
+// codes have names but are never polled.
 inline constexpr std::uint32_t firstPolledKeyCode = 1;
 inline constexpr std::uint32_t lastPolledKeyCode = 254;
 

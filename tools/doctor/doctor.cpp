@@ -52,6 +52,7 @@ Findings Examine(const std::string& gameFolder) {
         if (findings.folderEntered) {
             try {
                 CheckSettings(findings);
+                CheckGamepad(findings);
                 CheckItemsFiles(findings);
             } catch (const std::exception& e) {
                 findings.warnings.push_back({"", 0, WarningKind::DoctorFailed, "", std::string("the check stopped: ") + e.what()});

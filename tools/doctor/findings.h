@@ -34,6 +34,16 @@ struct SlotState {
     bool polled = false;  // a press of the key is noticed
 };
 
+// The controller: the modifier of [Gamepad] and the slots bound to gamepad buttons.
+struct GamepadState {
+    std::uint32_t modifier = 0;  // 0: none
+    std::string modifierName;
+    Source modifierFrom;         // the value that set it (or cleared it with 0)
+    std::vector<int> quickKeys;  // the slots whose key is a gamepad button
+    bool xinputChecked = false;  // Windows, with a gamepad quick key bound
+    bool xinputAvailable = false;
+};
+
 struct ItemsLine {
     int line = 0;
     std::string text;
@@ -60,6 +70,7 @@ struct Findings {
     bool customFile = false;
     bool pluginLibrary = false;
     std::vector<SlotState> slots;
+    GamepadState gamepad;
     bool itemsFolder = false;
     std::vector<ItemsFile> itemsFiles;
     std::vector<Warning> warnings;
@@ -73,6 +84,8 @@ Findings Examine(const std::string& gameFolder);
 // Both run with the game folder as the current folder.
 void CheckSettings(Findings& findings);
 void CheckItemsFiles(Findings& findings);
+// After CheckSettings: the gamepad quick keys and the modifier.
+void CheckGamepad(Findings& findings);
 
 void WriteText(const Findings& findings, std::ostream& out);
 void WriteJson(const Findings& findings, std::ostream& out);

@@ -151,6 +151,20 @@ void WriteText(const Findings& f, std::ostream& out) {
             out << "  " << Padded(std::to_string(slot.quickKey), 6) << Padded(slot.visible ? "shown" : "hidden", 8)
                 << Padded(key, 32) << " " << from << "\n";
         }
+        const GamepadState& pad = f.gamepad;
+        if (!pad.quickKeys.empty() || pad.modifier != 0) {
+            out << "\nController:\n";
+            std::string slots;
+            for (int key : pad.quickKeys) slots += (slots.empty() ? "" : ", ") + std::to_string(key);
+            out << "  Gamepad quick keys: " << (slots.empty() ? "none" : "slot " + slots) << "\n";
+            if (pad.modifier != 0)
+                out << "  Modifier: 0x" << Hex(pad.modifier) << " " << pad.modifierName << " (" << Where(pad.modifierFrom)
+                    << "): gamepad quick keys fire only while it is held.\n";
+            else
+                out << "  Modifier: none: a gamepad quick key fires at every press of its button.\n";
+            if (pad.xinputChecked)
+                out << "  XInput: " << (pad.xinputAvailable ? "found" : "not found: the controller cannot be read") << "\n";
+        }
     }
 
     out << "\nItems files (Data\\QVEX\\Plugins\\Velloquin\\):\n";
@@ -212,6 +226,12 @@ void WriteJson(const Findings& f, std::ostream& out) {
             << ", \"keyFrom\": " << Json(s.codeFrom) << ", \"keyWorks\": " << Json(s.polled) << "}";
     }
     out << (f.slots.empty() ? "],\n" : "\n  ],\n");
+    out << "  \"gamepad\": {\"modifier\": " << f.gamepad.modifier << ", \"modifierHex\": " << Json(Hex(f.gamepad.modifier))
+        << ", \"modifierName\": " << Json(f.gamepad.modifierName) << ", \"modifierFrom\": " << Json(f.gamepad.modifierFrom)
+        << ", \"quickKeys\": [";
+    for (std::size_t i = 0; i < f.gamepad.quickKeys.size(); ++i) out << (i ? ", " : "") << f.gamepad.quickKeys[i];
+    out << "], \"xinput\": " << Json(std::string(!f.gamepad.xinputChecked ? "not-checked" : f.gamepad.xinputAvailable ? "found" : "missing"))
+        << "},\n";
     out << "  \"itemsFolder\": " << Json(f.itemsFolder) << ",\n";
     out << "  \"itemsFiles\": [";
     for (std::size_t i = 0; i < f.itemsFiles.size(); ++i) {

@@ -1,4 +1,4 @@
-// What the settings do: the plug-in's LoadSettings runs on the player's files
+// What the settings do: the plug-in's ReadSettings reads the player's files
 // and says what each value did; this file points each effect at its line and
 // turns it into the slot table and the warnings about values.
 #include <array>
@@ -95,31 +95,6 @@ std::string Where(const Source& source) {
     return source.file + (source.line > 0 ? " line " + std::to_string(source.line) : std::string());
 }
 
-// What the plug-in's load did with each value, and the slots it left.
-struct ObservedValue {
-    SettingsValueEffect effect;
-    std::uint32_t slotCode;  // the slot's code right after the value
-};
-struct ObservedLoad {
-    std::vector<ObservedValue> values;
-    std::array<std::uint32_t, quickSlotCount> codes{};
-    std::array<bool, quickSlotCount> visible{};
-};
-
-// The doctor's one call of the plug-in's settings code: the plug-in's own
-// load, observed value by value; its slot arrays are put back afterwards.
-ObservedLoad ObserveLoadSettings() {
-    ObservedLoad load;
-    const auto savedCodes = quickKeyCodes;
-    const auto savedVisible = quickKeyVisible;
-    LoadSettings([&](const SettingsValueEffect& effect) { load.values.push_back({effect, quickKeyCodes.at(effect.slot)}); });
-    load.codes = quickKeyCodes;
-    load.visible = quickKeyVisible;
-    quickKeyCodes = savedCodes;
-    quickKeyVisible = savedVisible;
-    return load;
-}
-
 }  // namespace
 
 void CheckSettings(Findings& findings) {
@@ -142,14 +117,14 @@ void CheckSettings(Findings& findings) {
         files.emplace(name, std::move(file));
     }
 
-    const ObservedLoad load = ObserveLoadSettings();
-    const auto& finalCodes = load.codes;
-    const auto& finalVisible = load.visible;
+    // The plug-in's own reading of the files, which leaves its globals alone.
+    const SettingsRecord record = ReadSettings();
+    const auto& finalCodes = record.codes;
+    const auto& finalVisible = record.visible;
 
     std::array<Source, quickSlotCount> codeFrom{}, visibleFrom{};
     std::array<std::string, quickSlotCount> codeText{};
-    for (const ObservedValue& o : load.values) {
-        const SettingsValueEffect& e = o.effect;
+    for (const SettingsValueEffect& e : record.effects) {
         const std::string fileName = std::string(e.baseName) + ".ini";
         SettingsFile& file = files.at(fileName);
         const int line = LineOf(file, e.section, e.key, e.value);
@@ -179,9 +154,9 @@ void CheckSettings(Findings& findings) {
                  "ignored." + (isName ? " For the key " + GetBuiltInKeyName(meant) + " write " + Hex(meant) + "." : ""));
             break;
         case SettingsValueEffect::Zero:
-            if (e.baseName == std::string("VelloquinCustom") && o.slotCode != 0)
+            if (e.baseName == std::string("VelloquinCustom") && e.slotCode != 0)
                 Warn(findings, fileName, line, text, WarningKind::CustomZero,
-                     "0 does not unbind a key: " + slot + " keeps " + KeyText(o.slotCode) + " from " +
+                     "0 does not unbind a key: " + slot + " keeps " + KeyText(e.slotCode) + " from " +
                          Where(codeFrom[e.slot]) + ". To unbind it, set " + e.key + "=0 in " + mainName + ".");
             break;
         case SettingsValueEffect::AlreadyBound:
@@ -217,14 +192,15 @@ void CheckSettings(Findings& findings) {
         slot.code = finalCodes.at(k);
         slot.keyName = slot.code ? GetBuiltInKeyName(slot.code) : std::string();
         slot.codeFrom = codeFrom[k];
-        slot.polled = slot.code >= Velloquin::firstPolledKeyCode && slot.code <= Velloquin::lastPolledKeyCode;
+        slot.polled = IsPolledKeyCode(slot.code);
         if (slot.code != 0 && !slot.polled) {
             const std::uint32_t c = slot.code;
             const bool mouse = (c >= 0x100 && c <= 0x109) || c == 0x800 || c == 0x900 || c == 0xA00;
             const std::string kind = mouse ? "a mouse code" : c >= 0x10000 ? "a gamepad code" : "not a keyboard key";
             Warn(findings, slot.codeFrom.file, slot.codeFrom.line, codeText[k], WarningKind::NeverPolled,
-                 KeyText(c) + " is " + kind + ": the menu shows its name, but the plug-in only watches keyboard keys "
-                 "(codes 1 to FE), so pressing it does nothing.");
+                 KeyText(c) + " is " + kind + ": the plug-in watches keyboard keys (codes 1 to FE) and the "
+                 "controller's buttons and triggers (10000 plus one button, 10009, 1000A), so this key never "
+                 "does anything.");
         }
         findings.slots.push_back(slot);
     }

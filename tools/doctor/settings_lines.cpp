@@ -25,14 +25,15 @@ void CheckLines(Findings& findings, const SettingsFile& file) {
     for (std::size_t i = 0; i < file.lines.size(); ++i) {
         const IniLine& line = file.lines[i];
         if (line.kind != IniLine::Section) continue;
-        const bool known = SameIniName(line.name, visibilitySection) || SameIniName(line.name, keysSection);
+        const bool known = SameIniName(line.name, visibilitySection) || SameIniName(line.name, keysSection) ||
+                           SameIniName(line.name, gamepadSection);
         const std::size_t settings = settingsUnder[i];
         const std::string count = std::to_string(settings) + (settings == 1 ? " setting" : " settings");
         const auto [first, isFirst] = firstSectionLine.emplace(Lowered(line.name), line.number);
         if (!known) {
-            const std::string hint = Closest(line.name, {visibilitySection, keysSection}, 3);
+            const std::string hint = Closest(line.name, {visibilitySection, keysSection, gamepadSection}, 3);
             Warn(findings, file.name, line.number, line.text, WarningKind::UnknownSection,
-                 "the plug-in reads only the sections [Visibility] and [QuickKeys]; the " + count +
+                 "the plug-in reads only the sections [Visibility], [QuickKeys] and [Gamepad]; the " + count +
                      " under [" + line.name + "] " + (settings == 1 ? "is" : "are") + " not read." +
                      (hint.empty() ? std::string() : " Did you mean [" + hint + "]?"));
         } else if (!isFirst) {
@@ -60,7 +61,10 @@ void CheckLines(Findings& findings, const SettingsFile& file) {
         const std::string other = section == keysSection ? visibilitySection : keysSection;
         int number = 0;
         if (!IsKeyOf(section, line.name)) {
-            if (IsKeyOf(other, line.name)) {
+            if (SameIniName(line.name, "iQuickKeyModifier")) {
+                Warn(findings, file.name, line.number, line.text, WarningKind::WrongSection,
+                     line.name + " belongs under [" + gamepadSection + "], not [" + section + "]; here it is not read.");
+            } else if (IsKeyOf(other, line.name)) {
                 Warn(findings, file.name, line.number, line.text, WarningKind::WrongSection,
                      line.name + " belongs under [" + other + "], not [" + section + "]; here it is not read.");
             } else if (NamesMissingSlot(line.name, number)) {

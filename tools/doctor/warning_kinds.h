@@ -38,6 +38,11 @@ enum class WarningKind {
     ItemsReplaced,
     ItemsSameItem,
     ItemsNoneKeeps,
+    // The controller.
+    ModifierIgnored,
+    ModifierBound,
+    GamepadNoModifier,
+    XInputMissing,
     // The doctor itself.
     DoctorFailed,
 };
@@ -52,7 +57,7 @@ inline constexpr WarningKindInfo warningKinds[] = {
     {WarningKind::OtherFile, "other-file", "a file beside the settings files that a player may take for one; never read"},
     {WarningKind::PathTooLong, "path-too-long", "the settings file's full path is too long for Windows to read it"},
     {WarningKind::OutsideSection, "outside-section", "a setting before any section header; never read"},
-    {WarningKind::UnknownSection, "unknown-section", "a section other than [Visibility] and [QuickKeys]; never read"},
+    {WarningKind::UnknownSection, "unknown-section", "a section other than [Visibility], [QuickKeys] and [Gamepad]; never read"},
     {WarningKind::DuplicateSection, "duplicate-section", "a second section of a name; only the first one is read"},
     {WarningKind::UnknownKey, "unknown-key", "a key the plug-in does not read (misspelt, or a slot that does not exist)"},
     {WarningKind::WrongSection, "wrong-section", "a key of [Visibility] under [QuickKeys] or the other way round"},
@@ -74,6 +79,10 @@ inline constexpr WarningKindInfo warningKinds[] = {
     {WarningKind::ItemsReplaced, "items-replaced", "a later line for a slot that already has an item"},
     {WarningKind::ItemsSameItem, "items-same-item", "an item already in another slot, which then ends empty"},
     {WarningKind::ItemsNoneKeeps, "items-none-keeps", "\"|None\" for a slot an earlier line gave an item, which it keeps"},
+    {WarningKind::ModifierIgnored, "modifier-ignored", "an iQuickKeyModifier that is not a gamepad button code; ignored"},
+    {WarningKind::ModifierBound, "modifier-bound", "the gamepad modifier is also a slot's key"},
+    {WarningKind::GamepadNoModifier, "gamepad-no-modifier", "a gamepad quick key without a modifier on a button the game uses in free play"},
+    {WarningKind::XInputMissing, "xinput-missing", "a gamepad quick key is bound but no XInput library loads; gamepad keys do nothing"},
     {WarningKind::DoctorFailed, "doctor-failed", "the doctor stopped on an error of its own; the report is incomplete"},
 };
 

@@ -1,7 +1,8 @@
 // What only the program that loaded the plug-in can answer on Linux: the game
-// module's address, the clock, key states, message-box answers and the end of
-// the process. The test host exports VelloquinHost_Seam; without it the
-// stand-in answers as a process with no game would.
+// module's address, the clock, key states, message-box answers, the end of
+// the process and the libraries loaded at run time (the controller's). The
+// test host exports VelloquinHost_Seam; without it the stand-in answers as a
+// process with no game would.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,9 @@ struct VelloquinHostSeam {
     // Optional: answers for a simulated memory layout; 0 (or null) uses the process's map.
     SIZE_T (*virtualQuery)(const void* address, MEMORY_BASIC_INFORMATION* info);
     void* (*virtualAlloc)(void* address, SIZE_T size, DWORD type, DWORD protect, bool* handled);
+    // Optional: libraries the host provides by name (null: none), and their functions.
+    void* (*loadLibrary)(const char* fileName);
+    void* (*procAddress)(void* module, const char* name);
 };
 
 // Defined by the host program (exported from the executable).

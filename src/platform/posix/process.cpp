@@ -30,6 +30,20 @@ SHORT GetKeyState(int virtualKey) {
     return 0;
 }
 
+HMODULE LoadLibraryA(LPCSTR fileName) {
+    if (auto* seam = Seam(); seam && seam->loadLibrary && fileName) {
+        if (void* module = seam->loadLibrary(fileName)) return module;
+    }
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+}
+
+FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
+    if (auto* seam = Seam(); seam && seam->procAddress && module && name)
+        return reinterpret_cast<FARPROC>(seam->procAddress(module, name));
+    return nullptr;
+}
+
 namespace Velloquin {
 std::int64_t SteadyNow() {
     if (auto* seam = Seam(); seam && seam->steadyNow) return seam->steadyNow();

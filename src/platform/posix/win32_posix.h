@@ -20,6 +20,11 @@ using PDWORD = DWORD*;
 using HANDLE = void*;
 using HWND = void*;
 using HMODULE = void*;
+// A function found in a library; cast to its real type before the call.
+using FARPROC = long long (*)();
+
+// The calling convention of Windows' own functions: the only one on x86-64.
+#define WINAPI
 
 inline constexpr DWORD MEM_COMMIT = 0x1000;
 inline constexpr DWORD MEM_RESERVE = 0x2000;
@@ -44,6 +49,9 @@ inline constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
 inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
 inline constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;
 inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+inline constexpr DWORD ERROR_SUCCESS = 0;
+inline constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
+inline constexpr DWORD ERROR_DEVICE_NOT_CONNECTED = 1167;
 inline constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
 inline constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
 
@@ -72,6 +80,9 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 HANDLE GetCurrentProcess();
 BOOL TerminateProcess(HANDLE process, UINT exitCode);
 SHORT GetKeyState(int virtualKey);
+// Libraries loaded at run time: only the ones the host program provides.
+HMODULE LoadLibraryA(LPCSTR fileName);
+FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 // Windows paths; a read-only target (no write bit) is refused as Windows refuses it.
 BOOL MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags);
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,

@@ -110,6 +110,29 @@ TEST_F(Settings, TheCustomFileRebindsButCannotUnbind) {
     EXPECT_EQ(Code(14), 0x72u);
 }
 
+// [Gamepad] iQuickKeyModifier: a gamepad button or trigger; the custom file's
+// value replaces the main file's (0 included); anything else is ignored.
+TEST_F(Settings, TheGamepadModifierIsAButtonAndTheCustomFileOverridesIt) {
+    const struct {
+        const char* main;
+        const char* custom;  // null: no custom file
+        std::uint32_t modifier;
+    } cases[] = {
+        {"10100", nullptr, 0x10100},   {"0x1000A", nullptr, 0x1000A}, {"10100", "0x11000", 0x11000},
+        {"10100", "0", 0},             {"10100", "", 0x10100},        {"10100", "70", 0x10100},
+        {"10100", "zz", 0x10100},      {"10003", nullptr, 0},         {"10000", nullptr, 0},
+        {"100", nullptr, 0},           {"-10100", nullptr, 0},
+    };
+    for (const auto& c : cases) {
+        TestHost::ClearGameFolder();
+        Velloquin::gamepadModifier = 0xDEAD;
+        TestHost::WriteGameFile(mainFile, std::string("[Gamepad]\niQuickKeyModifier=") + c.main + "\n");
+        if (c.custom) TestHost::WriteGameFile(customFile, std::string("[Gamepad]\niQuickKeyModifier=") + c.custom + "\n");
+        LoadSettings();
+        EXPECT_EQ(Velloquin::gamepadModifier, c.modifier) << c.main << " / " << (c.custom ? c.custom : "-");
+    }
+}
+
 // The key already bound earlier in the same file wins, whatever the spelling.
 TEST_F(Settings, ACodeBoundTwiceInOneFileKeepsTheFirstSlot) {
     TestHost::WriteGameFile(mainFile, "[QuickKeys]\niQuickKey12=0x70\niQuickKey13=70\niQuickKey23=  0X70\niQuickKey22=71\n");

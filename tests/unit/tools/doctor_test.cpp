@@ -55,7 +55,7 @@ TEST(Doctor, BrokenSettingsAndItemsGiveEachWarningOnceAtItsLine) {
         {"unknown-key", "Velloquin.ini", 8, "Did you mean bQuickKey15Visible?"},
         {"wrong-section", "Velloquin.ini", 9, "belongs under [QuickKeys]"},
         {"not-hexadecimal", "Velloquin.ini", 15, "For the key K write 4B"},
-        {"never-polled", "Velloquin.ini", 16, "gamepad code"},
+        {"gamepad-no-modifier", "Velloquin.ini", 16, "(DPAD Up) on slot 16 fires at every press"},
         {"partly-read", "Velloquin.ini", 17, "read as the code 0x35"},
         {"name-not-code", "Velloquin.ini", 18, "for that key write 35"},
         {"duplicate-key", "Velloquin.ini", 19, "already set on line 12"},
@@ -90,7 +90,7 @@ TEST(Doctor, BrokenSettingsAndItemsGiveEachWarningOnceAtItsLine) {
     EXPECT_EQ(Slot(f, 13).visibleFrom.line, 6);
     EXPECT_EQ(Slot(f, 14).code, 0x72u);  // the custom file's 0 did not unbind it
     EXPECT_EQ(Slot(f, 16).code, 0x10001u);
-    EXPECT_FALSE(Slot(f, 16).polled);
+    EXPECT_TRUE(Slot(f, 16).polled);
     EXPECT_EQ(Slot(f, 16).keyName, "DPAD Up");
     EXPECT_EQ(Slot(f, 20).code, 0u);
     EXPECT_EQ(Slot(f, 21).code, 0x77u);

@@ -1,0 +1,54 @@
+// Gamepad codes and reading the controller. A player without XInput loses
+// only the gamepad codes.
+#include "menu/gamepad.h"
+
+#include <iterator>
+
+#include "core/state.h"
+#include "platform/xinput.h"
+
+namespace Velloquin {
+
+namespace {
+// The ports asked in turn while no controller answers: port 0, where a single
+// controller sits, every other look; ports 1 to 3 in between.
+constexpr int probeOrder[] = {0, 1, 0, 2, 0, 3};
+constexpr int probeOrderLength = static_cast<int>(std::size(probeOrder));
+}  // namespace
+
+bool IsGamepadCodeDown(const GamepadReading& reading, std::uint32_t code) {
+    if (code == leftTriggerCode) return reading.leftTrigger > triggerThreshold;
+    if (code == rightTriggerCode) return reading.rightTrigger > triggerThreshold;
+    return IsGamepadButtonCode(code) && (reading.buttons & (code - gamepadCodeBase)) != 0;
+}
+
+bool ReadGamepad(std::int64_t now, GamepadReading& reading) {
+    if (!xinputLookedUp) {
+        xinputGetState = FindXInputGetState();
+        xinputLookedUp = true;
+    }
+    if (!xinputGetState) return false;
+    int port = gamepadPort;
+    if (port < 0) {
+        if (now - gamepadNextProbeTime < 0) return false;
+        gamepadNextProbeTime = now + gamepadProbeIntervalNs;
+        port = probeOrder[gamepadProbePort % probeOrderLength];
+        gamepadProbePort = (gamepadProbePort + 1) % probeOrderLength;
+    }
+    XInputGamepadState state{};
+    if (xinputGetState(static_cast<DWORD>(port), &state) != ERROR_SUCCESS) {
+        if (gamepadPort >= 0) {  // lost: look again from port 0, not before the interval
+            gamepadPort = -1;
+            gamepadProbePort = 0;
+            gamepadNextProbeTime = now + gamepadProbeIntervalNs;
+        }
+        return false;
+    }
+    gamepadPort = port;
+    reading.buttons = state.buttons;
+    reading.leftTrigger = state.leftTrigger;
+    reading.rightTrigger = state.rightTrigger;
+    return true;
+}
+
+}  // namespace Velloquin
