@@ -2,6 +2,7 @@
 // what it ignores.
 #include <gtest/gtest.h>
 
+#include "game_runtime.h"
 #include "host.h"
 #include "plugin/exports.h"
 #include "support/fake_menu.h"

@@ -7,6 +7,7 @@
 #include "doctor/doctor.h"
 #include "controller.h"
 #include "doctor/findings.h"
+#include "doctor/warning_kinds.h"
 #include "game_folder.h"
 
 namespace {
@@ -19,13 +20,13 @@ const std::string customFile = ".\\Data\\QVEX\\Plugins\\VelloquinCustom.ini";
 
 std::string Warnings(const Findings& f) {
     std::ostringstream out;
-    for (const auto& w : f.warnings) out << w.code << " " << w.file << ":" << w.line << "\n";
+    for (const auto& w : f.warnings) out << Velloquin::Doctor::CodeOf(w.kind) << " " << w.file << ":" << w.line << "\n";
     return out.str();
 }
 
 std::string MessageOf(const Findings& f, const std::string& code) {
     for (const auto& w : f.warnings)
-        if (w.code == code) return w.message;
+        if (Velloquin::Doctor::CodeOf(w.kind) == code) return w.message;
     return {};
 }
 
