@@ -36,8 +36,9 @@ void Publish() {
 
 const char* MenuNameSlot(const void* object) {
     auto* menu = const_cast<Menu*>(static_cast<const Menu*>(object));
-    ++menu->nameQueries;
-    const bool lost = menu->nullNameFrom > 0 && menu->nameQueries >= menu->nullNameFrom;
+    const int query = menu->nameQueries.fetch_add(1, std::memory_order_relaxed) + 1;
+    const int from = menu->nullNameFrom.load(std::memory_order_relaxed);
+    const bool lost = from > 0 && query >= from;
     return menu->nullName || lost ? nullptr : menu->name.c_str();
 }
 

@@ -4,6 +4,7 @@
 // included here because every user of a menu needs them.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -28,9 +29,10 @@ struct Menu {
     std::string name;
     bool nullName = false;  // slot 3 answers null
     // From the n-th name query on (counted from 1), slot 3 answers null: the
-    // game can no longer find the menu by name (0: never).
-    int nullNameFrom = 0;
-    int nameQueries = 0;
+    // game can no longer find the menu by name (0: never). Counted without a
+    // lock: the game's threads ask for a menu's name at the same time.
+    std::atomic<int> nullNameFrom{0};
+    std::atomic<int> nameQueries{0};
 };
 static_assert(offsetof(Menu, view) == 0x10);
 
