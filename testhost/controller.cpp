@@ -3,10 +3,10 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <cstring>
 #include <mutex>
 
+#include "core/text.h"
 #include "platform/xinput.h"
 
 namespace TestHost {
@@ -30,13 +30,8 @@ std::vector<std::string> requests;
 // The module handles given out: the address of one byte per library.
 char modules[3];
 
-std::string Lowered(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 int LibraryIndex(const std::string& fileName) {
-    std::string name = Lowered(fileName);
+    std::string name = Velloquin::LowerAscii(fileName);
     const auto slash = name.find_last_of("\\/");
     if (slash != std::string::npos) name.erase(0, slash + 1);
     for (int i = 0; i < 3; ++i)

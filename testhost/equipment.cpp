@@ -1,12 +1,12 @@
 #include "equipment.h"
 
 #include <cstddef>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
 #include "image.h"
 #include "player.h"
+#include "core/text.h"
 #include "game/game_index.h"
 #include "recorder.h"
 
@@ -46,12 +46,6 @@ EquipmentWorld& World() {
     return world;
 }
 
-std::string Hex(std::uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", value);
-    return text;
-}
-
 Form* HostCurrentPower(void* a, void* b, Player* player, std::uint32_t position) {
     if (a || b || position != 2 || player != &ThePlayer()) Record("current power asked with unexpected arguments");
     return World().currentPower;
@@ -64,12 +58,12 @@ void* HostEquipPosition(std::uint8_t which) {
 void HostEquipSpell(EquipManager* manager, Player* player, Form* power, EquipPositionObject* position) {
     if (manager != &World().manager || player != &ThePlayer() || !position || position->which != 2)
         Record("equip power with unexpected arguments");
-    Record("equip power " + Hex(power ? power->formId : 0) + " " + (power ? power->name : ""));
+    Record("equip power " + Velloquin::UpperHex8(power ? power->formId : 0) + " " + (power ? power->name : ""));
     World().currentPower = power;
 }
 
 void* HostPowerFollowUp(Form* power) {
-    Record("power follow-up " + Hex(power ? power->formId : 0));
+    Record("power follow-up " + Velloquin::UpperHex8(power ? power->formId : 0));
     return nullptr;
 }
 
@@ -86,11 +80,11 @@ void HostEquipObject(EquipManager* manager, Player* player, ObjectInstance* inst
         silent)
         Record("equip object with unexpected arguments");
     Form* form = instance ? instance->form : nullptr;
-    Record("equip object " + Hex(form ? form->formId : 0) + " " + (form ? form->name : "") + " (second word " +
+    Record("equip object " + Velloquin::UpperHex8(form ? form->formId : 0) + " " + (form ? form->name : "") + " (second word " +
            std::to_string(instance ? instance->secondWord : 0) + ")");
     // A consumable is used, not worn: one of it is gone and it is never equipped.
     if (form && form->type == typeConsumable) {
-        if (UseUpOne(form)) Record("used up one " + Hex(form->formId) + " " + form->name);
+        if (UseUpOne(form)) Record("used up one " + Velloquin::UpperHex8(form->formId) + " " + form->name);
     } else if (form && World().equipMarksEquipped) {
         SetEquipped(form, true);
     }

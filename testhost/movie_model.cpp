@@ -8,6 +8,7 @@
 #include "image.h"
 #include "recorder.h"
 #include "text_codecs.h"
+#include "core/text.h"
 
 // The plug-in's name of a movie value, for the slots' exact types.
 namespace Velloquin::Game {
@@ -132,7 +133,7 @@ void Store(MovieVariable& variable, const Incoming& in) {
         case ValueKind::String: variable.text = AsText(in); break;
         case ValueKind::WideString:
             variable.wide = in.kind == static_cast<std::uint32_t>(ValueKind::WideString) ? in.wide
-                                                                                        : Utf8ToUtf16Host(AsText(in));
+                                                                                        : Velloquin::Utf8ToUtf16(AsText(in));
             variable.text = Utf16ToUtf8(variable.wide);
             break;
         default: break;

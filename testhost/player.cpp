@@ -1,12 +1,12 @@
 #include "player.h"
 
-#include <cstdio>
 #include <deque>
 #include <map>
 #include <memory>
 #include <set>
 
 #include "image.h"
+#include "core/text.h"
 #include "game/game_index.h"
 #include "recorder.h"
 
@@ -38,12 +38,6 @@ struct PlayerWorld {
 PlayerWorld& World() {
     static PlayerWorld world;
     return world;
-}
-
-std::string Hex(std::uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", value);
-    return text;
 }
 
 void Publish() {
@@ -115,7 +109,7 @@ void HostPowerTest(void** record, const Form* power, std::uint64_t, float* out) 
 
 void FillDamage(const char* function, DamageList* out, void* damageInterface, const InventoryEntry* entry) {
     auto& world = World();
-    Record(std::string(function) + " " + Hex(entry && entry->form ? entry->form->formId : 0));
+    Record(std::string(function) + " " + Velloquin::UpperHex8(entry && entry->form ? entry->form->formId : 0));
     if (damageInterface != world.player->damageInterface) Record(std::string(function) + " called with a foreign interface");
     if (!out || !entry) return;
     auto found = world.damage.find(entry->form);

@@ -32,26 +32,6 @@ std::string Utf16ToUtf8(const std::u16string& text) {
     return out;
 }
 
-std::u16string Utf8ToUtf16Host(const std::string& text) {
-    std::u16string out;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        std::uint32_t point = length == 1 ? lead : lead & (0x7F >> length);
-        for (std::size_t k = 1; k < length && i + k < text.size(); ++k)
-            point = (point << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        i += length;
-        if (point >= 0x10000) {
-            point -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (point >> 10));
-            out += static_cast<char16_t>(0xDC00 + (point & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(point);
-        }
-    }
-    return out;
-}
-
 std::string FormatNumber(double value) {
     char text[64];
     std::snprintf(text, sizeof text, "%g", value);

@@ -1,8 +1,6 @@
-// Key codes and the names the favourites menu shows for them: the game's own
-// input-name tables first, then built-in English names.
+// Key codes and the built-in English names of keys (config/game_key_names.cpp
+// reads the game's own input-name tables first).
 #include "config/key_names.h"
-
-#include "game/game.h"
 
 namespace Velloquin {
 
@@ -36,13 +34,6 @@ constexpr NamedKey gamepadNames[] = {
     {0x11000, "A Button"}, {0x12000, "B Button"}, {0x14000, "X Button"}, {0x18000, "Y Button"},
 };
 
-// The game's map that holds the name of this code.
-std::size_t MapFieldFor(std::uint32_t code) {
-    if (code < 0x100) return Game::Layout::inputKeyboardMap;
-    if (code == 0x800 || code == 0x900 || code == 0xA00 || code < 0x10A) return Game::Layout::inputMouseMap;
-    return Game::Layout::inputGamepadMap;
-}
-
 }  // namespace
 
 std::string GetBuiltInKeyName(std::uint32_t code) {
@@ -64,29 +55,6 @@ std::string GetBuiltInKeyName(std::uint32_t code) {
     return {};
 }
 
-std::string GetKeyName(std::uint32_t code) {
-    // Codes with the top bit set are no keys; the game's tables are not read for them.
-    if (static_cast<std::int32_t>(code) < 0 || gameModuleBase == 0) return {};
-    const void* inputNames = Game::ReadGame<const void*>(GameIndex::inputNameTables);
-    if (!inputNames) return {};
-    const void* map = Game::ReadField<const void*>(inputNames, MapFieldFor(code));
-    if (!map) return {};
-
-    const auto* entries = Game::ReadField<const unsigned char*>(map, Game::Layout::mapEntries);
-    const auto count = Game::ReadField<std::uint32_t>(map, Game::Layout::mapEntryCount);
-    for (std::uint32_t i = 0; entries && i < count; ++i) {
-        const unsigned char* entry = entries + static_cast<std::size_t>(i) * Game::Layout::mapEntrySize;
-        if (Game::ReadField<std::uint32_t>(entry, Game::Layout::mapEntryChain) == Game::Layout::mapEntryEmpty) continue;
-        if (Game::ReadField<std::uint32_t>(entry, Game::Layout::mapEntryCode) != code) continue;
-        const void* name = Game::ReadField<const void*>(entry, Game::Layout::mapEntryName);
-        if (!name) return {};
-        // A wide record has no narrow text the menu could show: the built-in name stands in.
-        const char* text = Game::PooledText(name);
-        return text ? std::string(text) : GetBuiltInKeyName(code);
-    }
-    return GetBuiltInKeyName(code);
-}
-
 bool IsGamepadButtonCode(std::uint32_t code) {
     if (code == leftTriggerCode || code == rightTriggerCode) return true;
     if (code <= gamepadCodeBase || code > gamepadCodeBase + 0xFFFF) return false;
@@ -95,6 +63,12 @@ bool IsGamepadButtonCode(std::uint32_t code) {
     return (mask & (mask - 1)) == 0 && mask != 0x400 && mask != 0x800;
 }
 
-bool IsPolledKeyCode(std::uint32_t code) { return (code >= 1 && code <= 254) || IsGamepadButtonCode(code); }
+bool IsMouseCode(std::uint32_t code) {
+    return (code >= 0x100 && code < 0x10A) || code == 0x800 || code == 0x900 || code == 0xA00;
+}
+
+bool IsPolledKeyCode(std::uint32_t code) {
+    return (code >= firstPolledKeyCode && code <= lastPolledKeyCode) || IsGamepadButtonCode(code);
+}
 
 }  // namespace Velloquin

@@ -22,8 +22,17 @@ inline constexpr std::uint8_t triggerThreshold = 30;
 // two triggers. 0x10000 itself and the sums of several masks never are.
 bool IsGamepadButtonCode(std::uint32_t code);
 
-// True for a code the update pass polls: a keyboard key (1 to 254) or a
-// gamepad button.
+// The game's mouse codes: 0x100 to 0x109, 0x800, 0x900 and 0xA00.
+bool IsMouseCode(std::uint32_t code);
+
+// The keyboard codes the update pass polls: Windows virtual-key codes. The
+// pass also reads the controller for gamepad codes (menu/gamepad.h); mouse
+// codes have names but are never polled.
+inline constexpr std::uint32_t firstPolledKeyCode = 1;
+inline constexpr std::uint32_t lastPolledKeyCode = 254;
+
+// True for a code the update pass polls: a keyboard key (firstPolledKeyCode
+// to lastPolledKeyCode) or a gamepad button.
 bool IsPolledKeyCode(std::uint32_t code);
 
 }  // namespace Velloquin

@@ -9,10 +9,14 @@
 #include "platform/paths.h"
 #include "platform/win32.h"
 #include "core/state.h"
+#include "core/text.h"
 
 namespace Velloquin {
 
 const std::string settingsFolder = ".\\Data\\QVEX\\Plugins\\";
+// The plug-in's own folder for the items files (declared in core/state.h);
+// here beside the settings folder, so that what reads files needs no start-up.
+const std::string pluginFolder = ".\\Data\\QVEX\\Plugins\\Velloquin\\";
 
 namespace {
 
@@ -20,42 +24,7 @@ constexpr DWORD valueBufferSize = 10000;
 constexpr std::size_t pathLimit = 255;  // a settings path must stay below this length
 const char* const settingsFiles[] = {"Velloquin", "VelloquinCustom"};
 
-bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 }  // namespace
-
-// strtoul with base 16, done by hand: unsigned long is 32 bits on Windows and
-// 64 bits on Linux, and the settings must read the same on both.
-bool ParseKeyCode(const std::string& text, std::uint32_t& code) {
-    std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    // "0x" counts as a prefix only when a hexadecimal digit follows it.
-    if (i + 2 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
-        HexDigit(text[i + 2]) >= 0)
-        i += 2;
-    std::uint64_t value = 0;
-    bool anyDigit = false, tooLarge = false;
-    for (; i < text.size() && HexDigit(text[i]) >= 0; ++i) {
-        anyDigit = true;
-        value = value * 16 + static_cast<std::uint64_t>(HexDigit(text[i]));
-        if (value > 0xFFFFFFFFull) {
-            tooLarge = true;
-            value = 0xFFFFFFFFull;  // keep reading digits, the value is lost anyway
-        }
-    }
-    if (!anyDigit || tooLarge) return false;
-    code = static_cast<std::uint32_t>(negative ? (0x100000000ull - value) : value);
-    return true;
-}
 
 bool SettingsFileExists(const std::string& folder, const std::string& fileName) {
     if (folder.empty() || fileName.empty()) return false;
@@ -66,19 +35,21 @@ bool SettingsFileExists(const std::string& folder, const std::string& fileName) 
 }
 
 std::string ReadIniValue(const std::string& baseName, const std::string& section, const std::string& key,
-                         const std::string& defaultValue) {
+                         const std::string& defaultValue, const std::string& gameFolder) {
     if (baseName.empty() || section.empty() || key.empty()) return {};
     const std::string fileName = baseName + ".ini";
+    // The limit is on the path the plug-in names, whichever folder it starts from.
     if (settingsFolder.size() + fileName.size() >= pathLimit) return {};
-    if (!SettingsFileExists(settingsFolder, fileName)) return {};
+    const std::string folder = InGameFolder(gameFolder, settingsFolder);
+    if (!SettingsFileExists(folder, fileName)) return {};
     std::vector<char> buffer(valueBufferSize, '\0');
     GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(), buffer.data(), valueBufferSize,
-                             (settingsFolder + fileName).c_str());
+                             (folder + fileName).c_str());
     buffer.back() = '\0';
     return buffer.data();
 }
 
-SettingsRecord ReadSettings() {
+SettingsRecord ReadSettings(const std::string& gameFolder) {
     SettingsRecord record;
     record.codes.fill(0);
     record.visible.fill(true);
@@ -90,10 +61,10 @@ SettingsRecord ReadSettings() {
             SettingsValueEffect{baseName, section, key, value, k, kind, code, holder, codes.at(k)});
     };
     for (const char* baseName : settingsFiles) {
-        if (!SettingsFileExists(settingsFolder, std::string(baseName) + ".ini")) continue;
+        if (!SettingsFileExists(InGameFolder(gameFolder, settingsFolder), std::string(baseName) + ".ini")) continue;
         for (std::size_t k = 0; k < quickSlotCount; ++k) {
             const std::string key = "bQuickKey" + std::to_string(k + firstQuickKey) + "Visible";
-            const std::string value = ReadIniValue(baseName, "Visibility", key, "");
+            const std::string value = ReadIniValue(baseName, "Visibility", key, "", gameFolder);
             if (value.empty()) continue;
             record.visible.at(k) = value == "1";
             tell(baseName, "Visibility", key, value, k,
@@ -101,10 +72,10 @@ SettingsRecord ReadSettings() {
         }
         for (std::size_t k = 0; k < quickSlotCount; ++k) {
             const std::string key = "iQuickKey" + std::to_string(k + firstQuickKey);
-            const std::string value = ReadIniValue(baseName, "QuickKeys", key, "");
+            const std::string value = ReadIniValue(baseName, "QuickKeys", key, "", gameFolder);
             if (value.empty()) continue;
             std::uint32_t code = 0;
-            if (!ParseKeyCode(value, code)) {
+            if (!ParseHexUInt32(value, code)) {
                 tell(baseName, "QuickKeys", key, value, k, SettingsValueEffect::Unreadable, 0, k);
                 continue;
             }
@@ -122,11 +93,11 @@ SettingsRecord ReadSettings() {
                  holder == quickSlotCount ? k : holder);
         }
         // The gamepad modifier: a later file's value replaces an earlier one's.
-        const std::string value = ReadIniValue(baseName, "Gamepad", "iQuickKeyModifier", "");
+        const std::string value = ReadIniValue(baseName, "Gamepad", "iQuickKeyModifier", "", gameFolder);
         if (value.empty()) continue;
         std::uint32_t code = 0;
         ModifierValue::Kind kind = ModifierValue::Unreadable;
-        if (ParseKeyCode(value, code)) {
+        if (ParseHexUInt32(value, code)) {
             kind = code == 0 ? ModifierValue::None
                    : IsGamepadButtonCode(code) ? ModifierValue::Set
                                                : ModifierValue::NotGamepad;
@@ -145,6 +116,6 @@ void ApplySettings(const SettingsRecord& record) {
     gamepadModifier = record.gamepadModifier;
 }
 
-void LoadSettings() { ApplySettings(ReadSettings()); }
+void LoadSettings() { ApplySettings(ReadSettings(inWorkingFolder)); }
 
 }  // namespace Velloquin

@@ -63,21 +63,23 @@ struct SettingsRecord {
     std::vector<ModifierValue> modifierValues;
 };
 
+// The plug-in's files are named relative to the game's working folder; a
+// tool reading a player's files gives that player's game folder instead.
+inline const std::string inWorkingFolder;  // empty: the working folder
+
 // Reads both files into a record; touches none of the plug-in's globals.
-SettingsRecord ReadSettings();
+// gameFolder: where settingsFolder is (InGameFolder in platform/paths.h).
+SettingsRecord ReadSettings(const std::string& gameFolder);
 
 // Makes the record's codes, visibility and modifier the plug-in's.
 void ApplySettings(const SettingsRecord& record);
 
-// One value of settingsFolder + baseName + ".ini"; empty when the file is missing.
+// One value of settingsFolder + baseName + ".ini" (below gameFolder); empty
+// when the file is missing.
 std::string ReadIniValue(const std::string& baseName, const std::string& section, const std::string& key,
-                         const std::string& defaultValue);
+                         const std::string& defaultValue, const std::string& gameFolder = inWorkingFolder);
 
 // True when folder exists and folder + fileName is a regular file.
 bool SettingsFileExists(const std::string& folder, const std::string& fileName);
-
-// Reads a hexadecimal key code as strtoul with base 16 does; false when no
-// digit was read or the value does not fit in 32 bits.
-bool ParseKeyCode(const std::string& text, std::uint32_t& code);
 
 }  // namespace Velloquin

@@ -3,29 +3,13 @@
 // fixed fallback.
 #include "items/form_text.h"
 
-#include <cstdio>
+#include "core/text.h"
 
 namespace Velloquin {
 
 namespace {
 
 std::string CopyHostText(const char* text) { return text ? std::string(text) : std::string(); }
-
-// Lower-case hexadecimal without prefix, then every letter turned upper case.
-std::string UpperHex(std::uint64_t value) {
-    char buffer[24];
-    const int length = std::snprintf(buffer, sizeof buffer, "%llx", static_cast<unsigned long long>(value));
-    std::string text(buffer, length > 0 ? static_cast<std::size_t>(length) : 0);
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
-std::string PadToEight(std::string text) {
-    if (text.size() < 8) text.insert(0, 8 - text.size(), '0');
-    return text;
-}
 
 }  // namespace
 
@@ -35,9 +19,9 @@ std::string GetFormName(const Game::Form* form) { return form ? CopyHostText(Gam
 
 std::string GetFormEditorID(const Game::Form* form) { return form ? CopyHostText(Game::FormEditorId(form)) : std::string(); }
 
-std::string GetHexID(std::uint32_t value) { return value == 0 ? std::string() : PadToEight(UpperHex(value)); }
+std::string GetHexID(std::uint32_t value) { return value == 0 ? std::string() : UpperHex8(value); }
 
-std::string GetFormHexID(const Game::Form* form) { return form ? PadToEight(UpperHex(Game::FormId(form))) : std::string(); }
+std::string GetFormHexID(const Game::Form* form) { return form ? UpperHex8(Game::FormId(form)) : std::string(); }
 
 std::string GetAddressText(std::uintptr_t address) { return address == 0 ? std::string() : UpperHex(address); }
 

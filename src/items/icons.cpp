@@ -8,6 +8,7 @@
 
 #include "items/form_text.h"
 #include "core/error_report.h"
+#include "core/text.h"
 
 namespace Velloquin {
 
@@ -26,13 +27,6 @@ constexpr std::uint32_t grenadeKeywordId = 0x12345;
 constexpr std::uint32_t mineKeywordId = 0xE56C4;
 constexpr std::uint32_t medicalKeyword1Id = 0x2C1C7A;
 constexpr std::uint32_t medicalKeyword2Id = 0xF4AE7;
-
-std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
 
 // Replaces every occurrence, scanning left to right past each replacement.
 void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {

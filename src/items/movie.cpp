@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/text.h"
+
 namespace Velloquin {
 
 namespace {
@@ -22,12 +24,6 @@ constexpr std::uint32_t typeString = 6;
 constexpr std::uint32_t typeWideString = 7;
 constexpr std::uint32_t setKindVariable = 1;
 constexpr std::size_t maxOpenMenus = 60;
-
-void LowerAscii(std::string& text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-}
 
 // Hands a managed value back to the host; plain values hold no reference.
 void ReleaseValue(MenuValue& value) {
@@ -83,54 +79,6 @@ bool FinishWrite(Game::Movie* movie, const std::string& path, MenuValue& value, 
 
 }  // namespace
 
-// Malformed sequences become U+FFFD.
-std::u16string Utf8ToUtf16(const std::string& text) {
-    std::u16string out;
-    out.reserve(text.size());
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t size = text.size();
-    std::size_t i = 0;
-    while (i < size) {
-        const unsigned char lead = bytes[i];
-        std::uint32_t point = 0;
-        std::size_t extra = 0;
-        std::uint32_t minimum = 0;
-        if (lead < 0x80) {
-            point = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            point = lead & 0x1F, extra = 1, minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            point = lead & 0x0F, extra = 2, minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            point = lead & 0x07, extra = 3, minimum = 0x10000;
-        } else {
-            out.push_back(u'\uFFFD');
-            ++i;
-            continue;
-        }
-        std::size_t taken = 1;
-        bool valid = true;
-        for (; taken <= extra; ++taken) {
-            if (i + taken >= size || (bytes[i + taken] & 0xC0) != 0x80) {
-                valid = false;
-                break;
-            }
-            point = (point << 6) | (bytes[i + taken] & 0x3F);
-        }
-        i += taken;
-        if (!valid || point < minimum || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) {
-            out.push_back(u'\uFFFD');
-        } else if (point >= 0x10000) {
-            point -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (point >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (point & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(point));
-        }
-    }
-    return out;
-}
-
 // Truncated toward zero, low 32 bits of the integer. Values outside the
 // 64-bit range saturate; NaN gives 0.
 std::uint32_t TruncateNumberToUInt(float value) {
@@ -145,8 +93,7 @@ Game::Menu* FindMenuByName(const std::string& name) {
     if (name.empty()) return nullptr;
     void* ui = Game::UiObject();
     if (!ui) return nullptr;
-    std::string wanted = name;
-    LowerAscii(wanted);
+    const std::string wanted = LowerAscii(name);
 
     const std::uint32_t count = Game::OpenMenuCount(ui);
     const std::uint32_t limit = count < maxOpenMenus ? count : static_cast<std::uint32_t>(maxOpenMenus);
@@ -155,8 +102,7 @@ Game::Menu* FindMenuByName(const std::string& name) {
         if (!menu) continue;
         const char* menuName = Game::MenuName(menu);
         if (!menuName) continue;
-        std::string candidate = menuName;
-        LowerAscii(candidate);
+        const std::string candidate = LowerAscii(menuName);
         // Compared as zero-terminated strings: an embedded zero ends the name.
         if (std::strcmp(candidate.c_str(), wanted.c_str()) == 0) return menu;
     }

@@ -20,8 +20,6 @@ bool SetMenuNumber(const std::string& menuName, const std::string& path, float v
 bool SetMenuBool(const std::string& menuName, const std::string& path, bool value, Game::Menu* menu);
 bool InvokeMenuFunction(const std::string& menuName, const std::string& path, Game::Menu* menu);
 
-// The text a wide String variable receives (malformed UTF-8 becomes U+FFFD).
-std::u16string Utf8ToUtf16(const std::string& text);
 // The whole number SetMenuNumber writes: truncated toward zero, low 32 bits.
 std::uint32_t TruncateNumberToUInt(float value);
 

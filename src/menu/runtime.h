@@ -3,15 +3,10 @@
 
 #include <cstdint>
 
+#include "config/key_names.h"  // the polled codes: firstPolledKeyCode to lastPolledKeyCode, IsPolledKeyCode
 #include "game/game.h"
 
 namespace Velloquin {
-
-// The keyboard codes the update pass polls: Windows virtual-key codes. The
-// pass also reads the controller for gamepad codes (menu/gamepad.h); mouse
-// codes have names but are never polled.
-inline constexpr std::uint32_t firstPolledKeyCode = 1;
-inline constexpr std::uint32_t lastPolledKeyCode = 254;
 
 // One throttled pass; fromHook is true on the hooked call's path.
 void RunUpdatePass(bool fromHook);

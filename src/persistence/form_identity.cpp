@@ -5,6 +5,7 @@
 
 #include <map>
 
+#include "core/text.h"
 #include "items/form_text.h"
 #include "game/game.h"
 
@@ -16,12 +17,6 @@ namespace L = Game::Layout;
 
 constexpr std::uint8_t smallIndexByte = 0xFE;
 constexpr std::uint8_t mediumIndexByte = 0xFD;
-
-std::string Lowered(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
 
 int KindOfIndexByte(std::uint8_t index) {
     if (index == smallIndexByte) return Small;
@@ -43,37 +38,6 @@ bool IsDataFile(const void* pointer) {
     if (reinterpret_cast<std::uintptr_t>(pointer) <= L::dataFileLowestAddress) return false;
     const auto table = Game::ReadField<std::uintptr_t>(pointer, 0);
     return table > gameModuleBase && table == gameModuleBase + GameIndex::dataFileTypeMark;
-}
-
-bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-
-unsigned HexValue(char c) {
-    if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
-    if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
-    return static_cast<unsigned>(c - 'A' + 10);
-}
-
-// Reads a hexadecimal number as std::stoul with base 16 does where unsigned
-// long has 32 bits (the game's platform): leading white space, a sign and a
-// 0x prefix are taken; reading stops at the first other character. False when
-// no digit was read or the value does not fit.
-bool ParseHex32(const std::string& text, std::uint32_t& value) {
-    std::size_t at = 0;
-    while (at < text.size() && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r'))) ++at;
-    bool negative = false;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
-    if (at + 2 < text.size() && text[at] == '0' && (text[at + 1] == 'x' || text[at + 1] == 'X') &&
-        IsHexDigit(text[at + 2]))
-        at += 2;
-    std::uint64_t number = 0;
-    std::size_t digits = 0;
-    for (; at < text.size() && IsHexDigit(text[at]); ++at, ++digits) {
-        number = number * 16 + HexValue(text[at]);
-        if (number > 0xFFFFFFFFu) return false;
-    }
-    if (digits == 0) return false;
-    value = static_cast<std::uint32_t>(negative ? 0u - number : number);
-    return true;
 }
 
 }  // namespace
@@ -105,17 +69,6 @@ std::pair<Game::DataFile*, int> FindDataFile(const std::string& fileName) {
     return {nullptr, NoKind};
 }
 
-std::string DataFileNameKey(const std::string& fileName) { return Lowered(fileName); }
-
-LocalIdReading ReadLocalFormID(const std::string& localFormID, const std::string& fileName, std::uint32_t& localId) {
-    const bool master = fileName == masterFileName;
-    std::string local = localFormID;
-    // Only the master file may be named with a full eight-digit id.
-    if (local.size() > (master ? 8u : 6u)) return LocalIdReading::TooLong;
-    if (local.size() < 6) local.insert(0, local.size() < 5 ? 5 - local.size() : 0, '0');
-    return ParseHex32(local, localId) ? LocalIdReading::Read : LocalIdReading::NotHexadecimal;
-}
-
 Game::Form* ResolveFormLocator(const std::string& localFormID, const std::string& fileName) {
     std::uint32_t localId = 0;
     if (ReadLocalFormID(localFormID, fileName, localId) != LocalIdReading::Read) return nullptr;
@@ -139,7 +92,7 @@ std::string GetFileModIndex(const Game::DataFile* file) {
 
 std::string GetFormModIndex(const Game::Form* form) {
     const std::string id = GetFormHexID(form);
-    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    const auto upper = UpperAsciiLetter<char>;
     if (id.size() >= 2 && upper(id[0]) == 'F' && upper(id[1]) == 'D') return id.substr(0, 4);
     if (id.size() >= 2 && upper(id[0]) == 'F' && upper(id[1]) == 'E') return id.substr(0, 5);
     return id.substr(0, 2);

@@ -4,9 +4,7 @@
 #include "persistence/items_file.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
-#include <system_error>
 
 #include "items/form_text.h"
 #include "persistence/form_identity.h"
@@ -26,10 +24,6 @@ constexpr std::uint8_t typeConsumable = 54;
 
 // The file is the same bytes in every build: CR LF ends each line.
 constexpr const char* lineEnd = "\r\n";
-
-std::string OpenErrorText(const std::string& path, int code) {
-    return path + " couldn't be opened, error code: " + std::to_string(code);
-}
 
 int KindOfFile(const Game::DataFile* file) {
     const std::uint8_t index = DataFileIndex(file);
@@ -68,40 +62,6 @@ bool VerifyQuickItem(const Game::Form* form, int quickKey) {
     return false;
 }
 
-std::vector<std::string> ListFilesWithExtension(const std::string& folder, const std::string& extension) {
-    namespace fs = std::filesystem;
-    // A folder that is missing or cannot be listed gives an empty listing.
-    try {
-        const std::string native = NativePath(folder);
-        const fs::path directory(std::u8string(native.begin(), native.end()));
-        std::error_code error;
-        const fs::file_status status = fs::status(directory, error);
-        if (error || !fs::exists(status)) return {};
-
-        std::vector<std::string> names;
-        fs::directory_iterator entry(directory, error);
-        if (error) return {};
-        for (; entry != fs::directory_iterator(); entry.increment(error)) {
-            std::error_code entryError;
-            if (!fs::is_regular_file(entry->status(entryError)) || entryError) continue;
-            const std::u8string utf8 = entry->path().u8string();
-            const std::string path(utf8.begin(), utf8.end());
-            const std::size_t dot = path.rfind('.');
-            if (dot == std::string::npos) continue;
-            // Case-sensitive, and only as many bytes as the extension has.
-            if (path.compare(dot, extension.size(), extension) != 0) continue;
-            const std::size_t separator = path.find_last_of("/\\");
-            std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
-            std::erase_if(name, [](char c) { return c == '\n' || c == '\0'; });
-            names.push_back(std::move(name));
-        }
-        if (error) return {};
-        return names;
-    } catch (...) {
-        return {};
-    }
-}
-
 // The new content goes to a temporary file beside the items file, which then
 // replaces the items file in one step: whenever the process ends, the items
 // file holds either the old or the new content, never a part of either.
@@ -111,20 +71,9 @@ void FlushQuickItemsToFile() {
     const std::string temporaryPath = path + ".tmp";
 
     std::ofstream out(NativePath(temporaryPath), std::ios::out | std::ios::binary | std::ios::trunc);
-    bool failed = false;
-    if (!out.is_open()) {
-        ReportError("Velloquin::FlushQuickItemsToFile", 467, OpenErrorText(path, 1));
-        failed = true;
-    }
-    if (out.fail()) {
-        ReportError("Velloquin::FlushQuickItemsToFile", 472, OpenErrorText(path, 1));
-        failed = true;
-    }
-    if (out.bad()) {
-        ReportError("Velloquin::FlushQuickItemsToFile", 477, OpenErrorText(path, 1));
-        failed = true;
-    }
-    if (failed) {
+    using Check = ItemsFileOpenCheck;
+    if (ReportItemsFileOpen("Velloquin::FlushQuickItemsToFile", path, out.is_open(), out,
+                            {{Check::NotOpen, 467, 1}, {Check::Failed, 472, 1}, {Check::Bad, 477, 1}})) {
         out.close();
         RemoveQuietly(temporaryPath);
         return;
@@ -144,8 +93,8 @@ void FlushQuickItemsToFile() {
     if (!ReplaceFileInOneStep(temporaryPath, path)) {
         // The items file itself cannot be written (read-only, a folder, in use): as when it cannot be opened.
         RemoveQuietly(temporaryPath);
-        ReportError("Velloquin::FlushQuickItemsToFile", 467, OpenErrorText(path, 1));
-        ReportError("Velloquin::FlushQuickItemsToFile", 472, OpenErrorText(path, 1));
+        ReportError("Velloquin::FlushQuickItemsToFile", 467, ItemsFileOpenError(path, 1));
+        ReportError("Velloquin::FlushQuickItemsToFile", 472, ItemsFileOpenError(path, 1));
     }
 }
 

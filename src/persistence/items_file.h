@@ -2,6 +2,9 @@
 #pragma once
 
 #include <array>
+#include <istream>
+#include <initializer_list>
+#include <ios>
 #include <string>
 #include <vector>
 
@@ -16,6 +19,20 @@ std::vector<std::string> ListFilesWithExtension(const std::string& folder, const
 void FlushQuickItemsToFile();
 void ReloadFavoriteItems();
 
+// The text of an items file's open error box: "<path> couldn't be opened, error code: <code>".
+std::string ItemsFileOpenError(const std::string& path, int code);
+// One check of a freshly opened items-file stream, with the line and error
+// code its box names.
+struct ItemsFileOpenCheck {
+    enum State { NotOpen, Failed, Bad } state;  // !is_open(), fail(), bad()
+    int line;
+    int errorCode;
+};
+// Shows an error box (function, line) for each check the stream fails, in
+// the order given; true when it failed any.
+bool ReportItemsFileOpen(const char* function, const std::string& path, bool isOpen, const std::ios& stream,
+                         std::initializer_list<ItemsFileOpenCheck> checks);
+
 // One items-file line as the reader sees it: the slot keys ("QuickKey" n " |")
 // found anywhere in it, which of them carry the empty marker "|None" right
 // after the key, and the item's local id (between the last two bars) and data
@@ -27,5 +44,8 @@ struct QuickItemLine {
     std::string dataFile;
 };
 QuickItemLine ParseQuickItemLine(const std::string& line);
+// The next line of an items file opened as bytes, without its line feed and
+// without a CR before it (as a text-mode stream drops it); false at the end.
+bool ReadItemsFileLine(std::istream& in, std::string& line);
 
 }  // namespace Velloquin

@@ -6,16 +6,11 @@
 #include "persistence/form_identity.h"
 #include "persistence/items_file.h"
 #include "platform/paths.h"
-#include "core/error_report.h"
 #include "core/state.h"
 
 namespace Velloquin {
 
 namespace {
-
-std::string OpenErrorText(const std::string& path, int code) {
-    return path + " couldn't be opened, error code: " + std::to_string(code);
-}
 
 // Tries one line against every slot key.
 void ApplyLine(const std::string& line) {
@@ -40,23 +35,6 @@ void ApplyLine(const std::string& line) {
 
 }  // namespace
 
-// The line's item is the text between its last two bars, its data file the
-// text after the last bar; a key may stand anywhere in the line.
-QuickItemLine ParseQuickItemLine(const std::string& line) {
-    QuickItemLine parsed;
-    const std::size_t lastBar = line.rfind('|');
-    const std::size_t prevBar = lastBar == std::string::npos || lastBar == 0 ? std::string::npos
-                                                                              : line.rfind('|', lastBar - 1);
-    if (prevBar != std::string::npos) parsed.localId = line.substr(prevBar + 1, lastBar - prevBar - 1);
-    if (lastBar != std::string::npos) parsed.dataFile = line.substr(lastBar + 1);
-    for (std::size_t j = 0; j < quickSlotCount; ++j) {
-        const std::string key = "QuickKey" + std::to_string(firstQuickKey + static_cast<int>(j)) + " |";
-        parsed.namesSlot.at(j) = line.find(key) != std::string::npos;
-        parsed.marksEmpty.at(j) = parsed.namesSlot.at(j) && line.find(key + "|None") != std::string::npos;
-    }
-    return parsed;
-}
-
 void ReloadFavoriteItems() {
     quickItems.fill(nullptr);
     const std::string name = GetPlayerID(true);
@@ -66,27 +44,14 @@ void ReloadFavoriteItems() {
     // Read as bytes in every build; a CR before the line feed is dropped
     // below, as a text-mode stream would drop it.
     std::ifstream in(NativePath(path), std::ios::in | std::ios::binary);
-    bool failed = false;
-    if (!in.is_open()) {
-        ReportError("Velloquin::ReloadFavoriteItems", 697, OpenErrorText(path, 1));
-        failed = true;
-    }
-    if (in.bad()) {
-        ReportError("Velloquin::ReloadFavoriteItems", 702, OpenErrorText(path, 2));
-        failed = true;
-    }
-    if (in.fail()) {
-        ReportError("Velloquin::ReloadFavoriteItems", 707, OpenErrorText(path, 3));
+    using Check = ItemsFileOpenCheck;
+    if (ReportItemsFileOpen("Velloquin::ReloadFavoriteItems", path, in.is_open(), in,
+                            {{Check::NotOpen, 697, 1}, {Check::Bad, 702, 2}, {Check::Failed, 707, 3}}))
         return;
-    }
-    if (failed) return;
 
     try {
         std::string line;
-        while (std::getline(in, line)) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            ApplyLine(line);
-        }
+        while (ReadItemsFileLine(in, line)) ApplyLine(line);
     } catch (...) {
         // A file too large to hold: the slots read so far stay.
     }

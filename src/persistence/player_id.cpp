@@ -1,25 +1,14 @@
 // Each character keeps its items in a file named after the player id.
-#include <charconv>
-
 #include "config/settings.h"
 #include "persistence/items_file.h"
 #include "core/error_report.h"
+#include "core/text.h"
 #include "game/game.h"
 #include "core/state.h"
 
 namespace Velloquin {
 
 namespace {
-
-// Upper-case hexadecimal without leading zeros ("0" for zero).
-std::string HexText(std::uint64_t value) {
-    char digits[17];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value, 16).ptr;
-    std::string text(digits, end);
-    for (char& c : text)
-        if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
 
 std::string ItemsFileName(const std::string& idText) { return "VelloquinItems_" + idText + ".txt"; }
 
@@ -38,8 +27,8 @@ std::string GetPlayerID(bool forReading) {
         ReportError("Velloquin::GetPlayerID", 354, "cannot get PlayerID");
         pluginInactive = 1;
     }
-    const std::string low = HexText(id & 0xFFFFFFFFu);
-    const std::string full = HexText(id);
+    const std::string low = UpperHex(id & 0xFFFFFFFFu);
+    const std::string full = UpperHex(id);
     if (!forReading) return ItemsFileName(low);
 
     // Names that other written forms of the same id gave, in the order they are tried.

@@ -30,8 +30,6 @@ std::uintptr_t lookupFormByIdAddress = Address(GameIndex::LookupFormByID);
 // Rebuilt by the game-load sink and the deferred reload, under stateMutex;
 // read by the menu fill under stateMutex.
 std::map<const Game::Form*, std::string> iconKeywords;
-// Constant after start-up.
-const std::string pluginFolder = ".\\Data\\QVEX\\Plugins\\Velloquin\\";
 
 // The sinks live until the process ends; the game holds pointers to them.
 Velloquin_PlayerUpdateEventClass playerUpdateSink;

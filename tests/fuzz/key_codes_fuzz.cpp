@@ -1,7 +1,7 @@
 // Fuzzes key codes and key names. Properties checked:
-// - ParseKeyCode agrees with the C library's unsigned conversion in base 16
-//   within 32 bits: the same digits read (blanks and a sign first, a "0x"
-//   only before a digit), refused when none is read or the magnitude does not
+// - ParseHexUInt32, which reads key codes, agrees with the C library's
+//   unsigned conversion in base 16 within 32 bits: the same digits read
+//   (blanks and a sign first, a "0x" only before a digit), refused when none is read or the magnitude does not
 //   fit in 32 bits, and a negative value wraps as the 32-bit conversion wraps;
 // - key names never read outside the game's tables: the input also builds the
 //   game's three name maps (entries of any code, free entries, wide and
@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "config/key_names.h"
-#include "config/settings.h"
+#include "core/text.h"
 #include "host.h"
 #include "recorder.h"
 #include "input_names.h"
@@ -36,7 +36,7 @@ void Check(bool condition, const char* what, const std::string& text) {
 
 void CheckParse(const std::string& text) {
     std::uint32_t code = 0x5A5A5A5A;
-    const bool read = Velloquin::ParseKeyCode(text, code);
+    const bool read = Velloquin::ParseHexUInt32(text, code);
 
     // The magnitude through strtoull of the text with its sign made "+",
     // then the sign applied as a 32-bit unsigned long would apply it.

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -13,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/text.h"
 #include "host.h"
 
 namespace {
@@ -85,9 +85,8 @@ std::size_t PeOffset(const std::vector<PeSection>& sections, std::uint32_t rva) 
     }
     if (std::size_t dir = PeOffset(sections, importRva)) {
         for (; At<std::uint32_t>(bytes, dir + 12); dir += 20) {
-            std::string name = TextAt(bytes, PeOffset(sections, At<std::uint32_t>(bytes, dir + 12)));
-            std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
-            library.importedLibraries.insert(name);
+            library.importedLibraries.insert(
+                Velloquin::UpperAscii(TextAt(bytes, PeOffset(sections, At<std::uint32_t>(bytes, dir + 12)))));
         }
     }
     library.bytes = std::move(bytes);

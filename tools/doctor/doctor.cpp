@@ -1,12 +1,18 @@
-// RunDoctor: enters the game folder (the plug-in names its files relative to
-// the current folder), runs the checks and writes the report.
+// RunDoctor: runs the checks on the files below the game folder and writes
+// the report. The plug-in names its files relative to the game's working
+// folder; the doctor reads them below the folder it is given instead, and
+// never changes the current folder.
 #include "doctor/doctor.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 
+#include "config/settings.h"
+#include "core/state.h"
 #include "doctor/findings.h"
+#include "doctor/settings_check.h"
+#include "platform/paths.h"
 
 namespace Velloquin {
 
@@ -20,43 +26,28 @@ int FileRank(const std::string& file) {
     return 2;
 }
 
-// Puts the current folder back however the checks end.
-class CurrentFolder {
-public:
-    CurrentFolder() : saved_(std::filesystem::current_path(error_)) {}
-    ~CurrentFolder() {
-        if (!error_) std::filesystem::current_path(saved_, error_);
-    }
-    CurrentFolder(const CurrentFolder&) = delete;
-    CurrentFolder& operator=(const CurrentFolder&) = delete;
-
-private:
-    std::error_code error_;
-    std::filesystem::path saved_;
-};
-
 }  // namespace
 
 namespace Doctor {
 
 Findings Examine(const std::string& gameFolder) {
     Findings findings;
-    {
-        const CurrentFolder restore;
-        std::error_code error;
-        const std::filesystem::path folder = gameFolder.empty() ? std::filesystem::path(".") : std::filesystem::path(gameFolder);
-        const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
-        findings.gameFolder = (error ? folder : absolute.lexically_normal()).string();
-        std::filesystem::current_path(folder, error);
-        findings.folderEntered = !error;
-        if (findings.folderEntered) {
-            try {
-                CheckSettings(findings);
-                CheckGamepad(findings);
-                CheckItemsFiles(findings);
-            } catch (const std::exception& e) {
-                findings.warnings.push_back({"", 0, WarningKind::DoctorFailed, "", std::string("the check stopped: ") + e.what()});
-            }
+    std::error_code error;
+    const std::filesystem::path folder = gameFolder.empty() ? std::filesystem::path(".") : std::filesystem::path(gameFolder);
+    const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
+    findings.gameFolder = (error ? folder : absolute.lexically_normal()).string();
+    findings.folderEntered = std::filesystem::is_directory(folder, error);
+    if (findings.folderEntered) {
+        try {
+            // Every path below the game folder as the plug-in names it there.
+            const std::string settings = InGameFolder(findings.gameFolder, settingsFolder);
+            const std::vector<SettingsFile> files = ReadSettingsFiles(settings);
+            const SettingsRecord record = ReadSettings(findings.gameFolder);
+            CheckSettings(findings, settings, files, record);
+            CheckGamepad(findings, files, record);
+            CheckItemsFiles(findings, InGameFolder(findings.gameFolder, pluginFolder));
+        } catch (const std::exception& e) {
+            findings.warnings.push_back({"", 0, WarningKind::DoctorFailed, "", std::string("the check stopped: ") + e.what()});
         }
     }
     std::stable_sort(findings.warnings.begin(), findings.warnings.end(), [](const Warning& a, const Warning& b) {

@@ -77,20 +77,15 @@ struct Findings {
     int exitCode = 0;
 };
 
-// Enters gameFolder (empty: the current folder), runs the checks, comes back
-// and sets exitCode. The plug-in's slot arrays are left as they were.
+// Runs the checks on the files below gameFolder (empty: the current folder)
+// and sets exitCode. The current folder and the plug-in's slot arrays are
+// left as they were.
 Findings Examine(const std::string& gameFolder);
 
-// Both run with the game folder as the current folder.
-void CheckSettings(Findings& findings);
-void CheckItemsFiles(Findings& findings);
-// After CheckSettings: the gamepad quick keys and the modifier.
-void CheckGamepad(Findings& findings);
+// The items files in itemsFolder (the plug-in's folder below the game folder).
+void CheckItemsFiles(Findings& findings, const std::string& itemsFolder);
 
 void WriteText(const Findings& findings, std::ostream& out);
 void WriteJson(const Findings& findings, std::ostream& out);
-
-// Upper-case hexadecimal without leading zeros, e.g. "10001".
-std::string Hex(std::uint32_t value);
 
 }  // namespace Velloquin::Doctor

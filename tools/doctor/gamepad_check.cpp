@@ -1,29 +1,19 @@
 // The controller half of the doctor: what the gamepad quick keys and the
 // modifier of [Gamepad] do, and the bindings a controller cannot use as the
 // player means them.
-#include <fstream>
-#include <iterator>
-
 #include "config/key_names.h"
 #include "config/settings.h"
 #include "core/state.h"
-#include "doctor/findings.h"
-#include "doctor/ini_scan.h"
-#include "platform/paths.h"
+#include "core/text.h"
+#include "doctor/settings_check.h"
 #include "platform/xinput.h"
 
 namespace Velloquin::Doctor {
 
 namespace {
 
-const std::string gamepadSection = "Gamepad";
 const std::string modifierKey = "iQuickKeyModifier";
 const std::string suggestedModifier = "10100";  // Left Shoulder
-
-std::vector<IniLine> ScanFile(const std::string& name) {
-    std::ifstream in(NativePath(settingsFolder + name), std::ios::binary);
-    return ScanIniText(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
-}
 
 std::string LineText(const std::vector<IniLine>& lines, int number) {
     return number > 0 && static_cast<std::size_t>(number) <= lines.size()
@@ -33,7 +23,7 @@ std::string LineText(const std::vector<IniLine>& lines, int number) {
 
 std::string CodeText(std::uint32_t code) {
     const std::string name = GetBuiltInKeyName(code);
-    return "0x" + Hex(code) + (name.empty() ? std::string() : " (" + name + ")");
+    return "0x" + UpperHex(code) + (name.empty() ? std::string() : " (" + name + ")");
 }
 
 // The first [Gamepad] section of a file: the reader reads only that one. Its
@@ -68,23 +58,17 @@ int CheckGamepadLines(Findings& findings, const std::string& file, const std::ve
 
 }  // namespace
 
-void CheckGamepad(Findings& findings) {
-    const SettingsRecord record = ReadSettings();
+void CheckGamepad(Findings& findings, const std::vector<SettingsFile>& settingsFiles, const SettingsRecord& record) {
     GamepadState& pad = findings.gamepad;
 
     struct File {
-        std::string name;
-        std::vector<IniLine> lines;
+        const std::string& name;
+        const std::vector<IniLine>& lines;
         int modifierLine = 0;
     };
     std::vector<File> files;
-    for (const char* baseName : {"Velloquin", "VelloquinCustom"}) {
-        const std::string name = std::string(baseName) + ".ini";
-        if (!SettingsFileExists(settingsFolder, name)) continue;
-        File file{name, ScanFile(name), 0};
-        file.modifierLine = CheckGamepadLines(findings, name, file.lines);
-        files.push_back(std::move(file));
-    }
+    for (const SettingsFile& settings : settingsFiles)
+        files.push_back(File{settings.name, settings.lines, CheckGamepadLines(findings, settings.name, settings.lines)});
     const auto fileOf = [&](const std::string& name) -> const File* {
         for (const File& file : files)
             if (file.name == name) return &file;

@@ -3,6 +3,8 @@
 // splits name from value, a NUL ends a name or value.
 #include "doctor/ini_scan.h"
 
+#include "core/text.h"
+
 namespace Velloquin::Doctor {
 
 namespace {
@@ -35,16 +37,9 @@ std::string Decode(const std::string& bytes) {
     return bytes;
 }
 
-unsigned char Lower(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c; }
-
 }  // namespace
 
-bool SameIniName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Lower(static_cast<unsigned char>(a[i])) != Lower(static_cast<unsigned char>(b[i]))) return false;
-    return true;
-}
+bool SameIniName(const std::string& a, const std::string& b) { return EqualIgnoringAsciiCase(a, b); }
 
 std::vector<IniLine> ScanIniText(const std::string& bytes) {
     const std::string text = Decode(bytes);

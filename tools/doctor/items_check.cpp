@@ -53,11 +53,11 @@ std::string NoSlotMessage(const std::string& line) {
     return "this line names no slot, so the plug-in skips it.";
 }
 
-void CheckFile(Findings& findings, const std::string& name) {
+void CheckFile(Findings& findings, const std::string& folder, const std::string& name) {
     const std::string shown = "Velloquin\\" + name;
     ItemsFile file{name, {}};
     // Read as the plug-in reads it: line by line, a CR before the line feed dropped.
-    std::ifstream in(NativePath(pluginFolder + name), std::ios::binary);
+    std::ifstream in(NativePath(folder + name), std::ios::binary);
     if (!in.is_open()) {
         findings.warnings.push_back({shown, 0, WarningKind::ItemsUnreadable, "", "this file cannot be opened; the plug-in reports an error when it tries."});
         findings.itemsFiles.push_back(file);
@@ -70,9 +70,8 @@ void CheckFile(Findings& findings, const std::string& name) {
     std::array<std::optional<Held>, quickSlotCount> slots{};
     std::string text;
     int number = 0;
-    while (std::getline(in, text)) {
+    while (ReadItemsFileLine(in, text)) {
         ++number;
-        if (!text.empty() && text.back() == '\r') text.pop_back();
         if (text.find_first_not_of(" \t") == std::string::npos) continue;
         const QuickItemLine parsed = ParseQuickItemLine(text);
         ItemsLine line;
@@ -171,15 +170,15 @@ void CheckFile(Findings& findings, const std::string& name) {
 
 }  // namespace
 
-void CheckItemsFiles(Findings& findings) {
+void CheckItemsFiles(Findings& findings, const std::string& folder) {
     std::error_code error;
-    findings.itemsFolder = std::filesystem::is_directory(NativePath(pluginFolder), error);
+    findings.itemsFolder = std::filesystem::is_directory(NativePath(folder), error);
     if (!findings.itemsFolder) return;
     std::vector<std::string> names;
-    for (const std::string& name : ListFilesWithExtension(pluginFolder, ".txt"))
+    for (const std::string& name : ListFilesWithExtension(folder, ".txt"))
         if (name.rfind(itemsPrefix, 0) == 0) names.push_back(name);
     std::sort(names.begin(), names.end());
-    for (const std::string& name : names) CheckFile(findings, name);
+    for (const std::string& name : names) CheckFile(findings, folder, name);
 }
 
 }  // namespace Velloquin::Doctor

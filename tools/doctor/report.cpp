@@ -1,6 +1,7 @@
 // The doctor's two reports: plain text for a player, JSON for tools.
 #include <ostream>
 
+#include "core/text.h"
 #include "doctor/findings.h"
 
 namespace Velloquin::Doctor {
@@ -110,16 +111,6 @@ const char* Status(int exitCode) { return exitCode == 0 ? "ok" : exitCode == 1 ?
 
 }  // namespace
 
-std::string Hex(std::uint32_t value) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string text;
-    do {
-        text.insert(text.begin(), digits[value & 15]);
-        value >>= 4;
-    } while (value != 0);
-    return text;
-}
-
 void WriteText(const Findings& f, std::ostream& out) {
     out << "Velloquin settings doctor\n";
     out << "Game folder: " << f.gameFolder << "\n";
@@ -143,7 +134,7 @@ void WriteText(const Findings& f, std::ostream& out) {
         for (const SlotState& slot : f.slots) {
             std::string key = "none";
             if (slot.code != 0) {
-                key = "0x" + Hex(slot.code) + " " + (slot.keyName.empty() ? "(no name)" : slot.keyName);
+                key = "0x" + UpperHex(slot.code) + " " + (slot.keyName.empty() ? "(no name)" : slot.keyName);
                 if (!slot.polled) key += " - never works";
             }
             std::string from = "key: " + Where(slot.codeFrom) + "; " + (slot.visible ? "shown: " : "hidden: ") +
@@ -158,7 +149,7 @@ void WriteText(const Findings& f, std::ostream& out) {
             for (int key : pad.quickKeys) slots += (slots.empty() ? "" : ", ") + std::to_string(key);
             out << "  Gamepad quick keys: " << (slots.empty() ? "none" : "slot " + slots) << "\n";
             if (pad.modifier != 0)
-                out << "  Modifier: 0x" << Hex(pad.modifier) << " " << pad.modifierName << " (" << Where(pad.modifierFrom)
+                out << "  Modifier: 0x" << UpperHex(pad.modifier) << " " << pad.modifierName << " (" << Where(pad.modifierFrom)
                     << "): gamepad quick keys fire only while it is held.\n";
             else
                 out << "  Modifier: none: a gamepad quick key fires at every press of its button.\n";
@@ -222,11 +213,11 @@ void WriteJson(const Findings& f, std::ostream& out) {
         const SlotState& s = f.slots[i];
         out << (i ? ",\n" : "\n") << "    {\"quickKey\": " << s.quickKey << ", \"visible\": " << Json(s.visible)
             << ", \"visibleFrom\": " << Json(s.visibleFrom) << ", \"keyCode\": " << s.code
-            << ", \"keyCodeHex\": " << Json(Hex(s.code)) << ", \"keyName\": " << Json(s.keyName)
+            << ", \"keyCodeHex\": " << Json(UpperHex(s.code)) << ", \"keyName\": " << Json(s.keyName)
             << ", \"keyFrom\": " << Json(s.codeFrom) << ", \"keyWorks\": " << Json(s.polled) << "}";
     }
     out << (f.slots.empty() ? "],\n" : "\n  ],\n");
-    out << "  \"gamepad\": {\"modifier\": " << f.gamepad.modifier << ", \"modifierHex\": " << Json(Hex(f.gamepad.modifier))
+    out << "  \"gamepad\": {\"modifier\": " << f.gamepad.modifier << ", \"modifierHex\": " << Json(UpperHex(f.gamepad.modifier))
         << ", \"modifierName\": " << Json(f.gamepad.modifierName) << ", \"modifierFrom\": " << Json(f.gamepad.modifierFrom)
         << ", \"quickKeys\": [";
     for (std::size_t i = 0; i < f.gamepad.quickKeys.size(); ++i) out << (i ? ", " : "") << f.gamepad.quickKeys[i];

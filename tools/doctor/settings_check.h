@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "config/settings.h"
 #include "doctor/findings.h"
 #include "doctor/ini_scan.h"
 
@@ -28,8 +29,6 @@ std::string SlotName(std::size_t k);
 const std::vector<std::string>& KeysOf(const std::string& section);
 bool IsKeyOf(const std::string& section, const std::string& name);
 
-// ASCII letters in lower case.
-std::string Lowered(std::string text);
 // "0x72 (F3)", or "0x9 (a code without a name)".
 std::string KeyText(std::uint32_t code);
 
@@ -38,13 +37,24 @@ struct SettingsFile {
     std::vector<IniLine> lines;
 };
 
+// The settings files of folder (the plug-in's settings folder below the game
+// folder) that exist, each read once: Velloquin.ini, then VelloquinCustom.ini.
+std::vector<SettingsFile> ReadSettingsFiles(const std::string& folder);
+
+// What the plug-in's own reading of the files (record) did with each value,
+// pointed at the lines of files; folder as for ReadSettingsFiles.
+void CheckSettings(Findings& findings, const std::string& folder, const std::vector<SettingsFile>& files,
+                   const SettingsRecord& record);
+// After CheckSettings: the gamepad quick keys and the modifier.
+void CheckGamepad(Findings& findings, const std::vector<SettingsFile>& files, const SettingsRecord& record);
+
 void Warn(Findings& findings, const std::string& file, int line, const std::string& text, WarningKind kind,
           const std::string& message);
 
 // Line checks: the sections, keys and lines of one file that the plug-in never reads.
 void CheckLines(Findings& findings, const SettingsFile& file);
-// Files beside the two settings files that a player may take for them.
-void CheckLookAlikes(Findings& findings);
+// Files in folder beside the two settings files that a player may take for them.
+void CheckLookAlikes(Findings& findings, const std::string& folder);
 
 // Spelling hints.
 // The candidate closest to name without regard to case, within limit edits; empty when none is.

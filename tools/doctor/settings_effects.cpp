@@ -1,18 +1,20 @@
 // What the settings do: the plug-in's ReadSettings reads the player's files
-// and says what each value did; this file points each effect at its line and
-// turns it into the slot table and the warnings about values.
+// and says what each value did; this file reads each file's lines once,
+// points each effect at its line and turns it into the slot table and the
+// warnings about values.
 #include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <stdexcept>
 #include <system_error>
 
 #include "config/key_names.h"
 #include "config/settings.h"
 #include "core/state.h"
+#include "core/text.h"
 #include "doctor/settings_check.h"
-#include "menu/runtime.h"
 #include "platform/paths.h"
 
 namespace Velloquin::Doctor {
@@ -37,15 +39,9 @@ bool IsKeyOf(const std::string& section, const std::string& name) {
     return false;
 }
 
-std::string Lowered(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 std::string KeyText(std::uint32_t code) {
     const std::string name = GetBuiltInKeyName(code);
-    return "0x" + Hex(code) + (name.empty() ? " (a code without a name)" : " (" + name + ")");
+    return "0x" + UpperHex(code) + (name.empty() ? " (a code without a name)" : " (" + name + ")");
 }
 
 void Warn(Findings& findings, const std::string& file, int line, const std::string& text, WarningKind kind,
@@ -97,28 +93,36 @@ std::string Where(const Source& source) {
 
 }  // namespace
 
-void CheckSettings(Findings& findings) {
-    findings.mainFile = SettingsFileExists(settingsFolder, mainName);
-    findings.customFile = SettingsFileExists(settingsFolder, customName);
-    findings.pluginLibrary = SettingsFileExists(settingsFolder, "Velloquin.dll");
-    CheckLookAlikes(findings);
+std::vector<SettingsFile> ReadSettingsFiles(const std::string& folder) {
+    std::vector<SettingsFile> files;
+    for (const std::string& name : {mainName, customName})
+        if (SettingsFileExists(folder, name)) files.push_back(SettingsFile{name, ScanIniText(ReadBytes(folder + name))});
+    return files;
+}
 
-    std::map<std::string, SettingsFile> files;
-    for (const std::string& name : {mainName, customName}) {
-        if (!SettingsFileExists(settingsFolder, name)) continue;
-        SettingsFile file{name, ScanIniText(ReadBytes(settingsFolder + name))};
+void CheckSettings(Findings& findings, const std::string& folder, const std::vector<SettingsFile>& files,
+                   const SettingsRecord& record) {
+    findings.mainFile = SettingsFileExists(folder, mainName);
+    findings.customFile = SettingsFileExists(folder, customName);
+    findings.pluginLibrary = SettingsFileExists(folder, "Velloquin.dll");
+    CheckLookAlikes(findings, folder);
+
+    for (const SettingsFile& file : files) {
         std::error_code error;
-        const auto full = std::filesystem::absolute(NativePath(settingsFolder + name), error).string();
+        const auto full = std::filesystem::absolute(NativePath(folder + file.name), error).string();
         if (!error && full.size() + 2 >= windowsPathLimit)
-            Warn(findings, name, 0, "", WarningKind::PathTooLong,
+            Warn(findings, file.name, 0, "", WarningKind::PathTooLong,
                  "the full path of this file has " + std::to_string(full.size()) +
                      " characters; Windows does not read settings files whose path reaches 260, so none of its "
                      "values are used. Move the game to a shorter folder.");
-        files.emplace(name, std::move(file));
     }
+    const auto fileNamed = [&](const std::string& name) -> const SettingsFile& {
+        for (const SettingsFile& file : files)
+            if (file.name == name) return file;
+        throw std::out_of_range("no settings file " + name);
+    };
 
     // The plug-in's own reading of the files, which leaves its globals alone.
-    const SettingsRecord record = ReadSettings();
     const auto& finalCodes = record.codes;
     const auto& finalVisible = record.visible;
 
@@ -126,7 +130,7 @@ void CheckSettings(Findings& findings) {
     std::array<std::string, quickSlotCount> codeText{};
     for (const SettingsValueEffect& e : record.effects) {
         const std::string fileName = std::string(e.baseName) + ".ini";
-        SettingsFile& file = files.at(fileName);
+        const SettingsFile& file = fileNamed(fileName);
         const int line = LineOf(file, e.section, e.key, e.value);
         const std::string text = line > 0 ? LineText(file, line) : e.key + "=" + e.value;
         const Source here{fileName, line};
@@ -151,7 +155,7 @@ void CheckSettings(Findings& findings) {
         case SettingsValueEffect::Unreadable:
             Warn(findings, fileName, line, text, WarningKind::NotHexadecimal,
                  "\"" + e.value + "\" is not a hexadecimal key code (or is larger than FFFFFFFF), so this line is "
-                 "ignored." + (isName ? " For the key " + GetBuiltInKeyName(meant) + " write " + Hex(meant) + "." : ""));
+                 "ignored." + (isName ? " For the key " + GetBuiltInKeyName(meant) + " write " + UpperHex(meant) + "." : ""));
             break;
         case SettingsValueEffect::Zero:
             if (e.baseName == std::string("VelloquinCustom") && e.slotCode != 0)
@@ -174,13 +178,13 @@ void CheckSettings(Findings& findings) {
         if ((e.kind == SettingsValueEffect::Bound || e.kind == SettingsValueEffect::AlreadyBound) && isName &&
             meant != e.code)
             Warn(findings, fileName, line, text, WarningKind::NameNotCode,
-                 "\"" + e.value + "\" is read as the hexadecimal code 0x" + Hex(e.code) + ", not as the key " +
-                     GetBuiltInKeyName(meant) + "; for that key write " + Hex(meant) + ".");
+                 "\"" + e.value + "\" is read as the hexadecimal code 0x" + UpperHex(e.code) + ", not as the key " +
+                     GetBuiltInKeyName(meant) + "; for that key write " + UpperHex(meant) + ".");
         else if ((e.kind == SettingsValueEffect::Bound || e.kind == SettingsValueEffect::AlreadyBound ||
                   e.kind == SettingsValueEffect::Zero) &&
                  !AllHexadecimal(e.value))
             Warn(findings, fileName, line, text, WarningKind::PartlyRead,
-                 "\"" + e.value + "\" is read as the code 0x" + Hex(e.code) +
+                 "\"" + e.value + "\" is read as the code 0x" + UpperHex(e.code) +
                      ": reading stops at the first character that is not a hexadecimal digit, the rest is ignored.");
     }
 
@@ -195,17 +199,19 @@ void CheckSettings(Findings& findings) {
         slot.polled = IsPolledKeyCode(slot.code);
         if (slot.code != 0 && !slot.polled) {
             const std::uint32_t c = slot.code;
-            const bool mouse = (c >= 0x100 && c <= 0x109) || c == 0x800 || c == 0x900 || c == 0xA00;
-            const std::string kind = mouse ? "a mouse code" : c >= 0x10000 ? "a gamepad code" : "not a keyboard key";
+            const std::string kind = IsMouseCode(c)             ? "a mouse code"
+                                     : c >= gamepadCodeBase ? "a gamepad code"
+                                                            : "not a keyboard key";
             Warn(findings, slot.codeFrom.file, slot.codeFrom.line, codeText[k], WarningKind::NeverPolled,
-                 KeyText(c) + " is " + kind + ": the plug-in watches keyboard keys (codes 1 to FE) and the "
-                 "controller's buttons and triggers (10000 plus one button, 10009, 1000A), so this key never "
-                 "does anything.");
+                 KeyText(c) + " is " + kind + ": the plug-in watches keyboard keys (codes " +
+                     UpperHex(firstPolledKeyCode) + " to " + UpperHex(lastPolledKeyCode) +
+                     ") and the controller's buttons and triggers (10000 plus one button, 10009, 1000A), so this "
+                     "key never does anything.");
         }
         findings.slots.push_back(slot);
     }
 
-    for (auto& [name, file] : files) CheckLines(findings, file);
+    for (const SettingsFile& file : files) CheckLines(findings, file);
 }
 
 }  // namespace Velloquin::Doctor

@@ -9,6 +9,7 @@
 
 #include "doctor/settings_check.h"
 #include "config/settings.h"
+#include "core/text.h"
 #include "platform/paths.h"
 
 namespace Velloquin::Doctor {
@@ -29,7 +30,7 @@ void CheckLines(Findings& findings, const SettingsFile& file) {
                            SameIniName(line.name, gamepadSection);
         const std::size_t settings = settingsUnder[i];
         const std::string count = std::to_string(settings) + (settings == 1 ? " setting" : " settings");
-        const auto [first, isFirst] = firstSectionLine.emplace(Lowered(line.name), line.number);
+        const auto [first, isFirst] = firstSectionLine.emplace(LowerAscii(line.name), line.number);
         if (!known) {
             const std::string hint = Closest(line.name, {visibilitySection, keysSection, gamepadSection}, 3);
             Warn(findings, file.name, line.number, line.text, WarningKind::UnknownSection,
@@ -56,7 +57,7 @@ void CheckLines(Findings& findings, const SettingsFile& file) {
         const IniLine& header = file.lines[static_cast<std::size_t>(line.section)];
         const bool knownSection = SameIniName(header.name, visibilitySection) || SameIniName(header.name, keysSection);
         if (!knownSection) continue;  // told once, at the section
-        if (firstSectionLine[Lowered(header.name)] != header.number) continue;  // told at the repeated header
+        if (firstSectionLine[LowerAscii(header.name)] != header.number) continue;  // told at the repeated header
         const std::string section = SameIniName(header.name, keysSection) ? keysSection : visibilitySection;
         const std::string other = section == keysSection ? visibilitySection : keysSection;
         int number = 0;
@@ -80,7 +81,7 @@ void CheckLines(Findings& findings, const SettingsFile& file) {
             continue;
         }
         // The first line of a key wins; later ones are never seen.
-        const auto [first, isFirst] = firstKeyLine.emplace(std::make_pair(line.section, Lowered(line.name)), line.number);
+        const auto [first, isFirst] = firstKeyLine.emplace(std::make_pair(line.section, LowerAscii(line.name)), line.number);
         if (!isFirst) {
             const int earlier = first->second;
             Warn(findings, file.name, line.number, line.text, WarningKind::DuplicateKey,
@@ -94,21 +95,21 @@ void CheckLines(Findings& findings, const SettingsFile& file) {
     }
 }
 
-void CheckLookAlikes(Findings& findings) {
+void CheckLookAlikes(Findings& findings, const std::string& folder) {
     std::error_code error;
-    std::filesystem::directory_iterator it(NativePath(settingsFolder), error);
+    std::filesystem::directory_iterator it(NativePath(folder), error);
     if (error) return;
     std::vector<std::string> names;
     for (; it != std::filesystem::directory_iterator(); it.increment(error)) {
         if (error) break;
         const std::string name = it->path().filename().string();
-        const std::string lower = Lowered(name);
+        const std::string lower = LowerAscii(name);
         if (lower.rfind("velloquin", 0) != 0 || lower.find(".ini") == std::string::npos) continue;
         if (name == mainName || name == customName) continue;
         // Where file names compare without case (Windows), this is the settings file itself.
         bool same = false;
         for (const std::string& proper : {mainName, customName})
-            same = same || std::filesystem::equivalent(it->path(), NativePath(settingsFolder + proper), error);
+            same = same || std::filesystem::equivalent(it->path(), NativePath(folder + proper), error);
         if (same) continue;
         names.push_back(name);
     }

@@ -6,6 +6,7 @@
 
 #include "config/key_names.h"
 #include "core/state.h"
+#include "core/text.h"
 #include "doctor/settings_check.h"
 
 namespace Velloquin::Doctor {
@@ -14,7 +15,7 @@ namespace {
 
 // Edit distance without case.
 std::size_t Distance(const std::string& a, const std::string& b) {
-    const std::string x = Lowered(a), y = Lowered(b);
+    const std::string x = LowerAscii(a), y = LowerAscii(b);
     std::vector<std::size_t> row(y.size() + 1);
     for (std::size_t j = 0; j <= y.size(); ++j) row[j] = j;
     for (std::size_t i = 1; i <= x.size(); ++i) {
@@ -45,7 +46,7 @@ std::string Closest(const std::string& name, const std::vector<std::string>& can
 }
 
 bool NamesMissingSlot(const std::string& name, int& number) {
-    std::string lower = Lowered(name);
+    std::string lower = LowerAscii(name);
     std::string prefix, suffix;
     if (lower.rfind("iquickkey", 0) == 0) {
         prefix = "iquickkey";
@@ -66,12 +67,12 @@ bool CodeOfName(const std::string& value, std::uint32_t& code) {
     static const std::map<std::string, std::uint32_t> byName = [] {
         std::map<std::string, std::uint32_t> names;
         for (std::uint32_t c = 1; c <= 0xFF; ++c)
-            if (const std::string n = GetBuiltInKeyName(c); !n.empty()) names.emplace(Lowered(n), c);
+            if (const std::string n = GetBuiltInKeyName(c); !n.empty()) names.emplace(LowerAscii(n), c);
         for (std::uint32_t c = 0x10000; c <= 0x1FFFF; ++c)
-            if (const std::string n = GetBuiltInKeyName(c); !n.empty()) names.emplace(Lowered(n), c);
+            if (const std::string n = GetBuiltInKeyName(c); !n.empty()) names.emplace(LowerAscii(n), c);
         return names;
     }();
-    const auto found = byName.find(Lowered(value));
+    const auto found = byName.find(LowerAscii(value));
     if (found == byName.end()) return false;
     code = found->second;
     return true;

@@ -40,6 +40,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text.h"
 #include "platform/paths.h"
 #include "platform/posix/win32_posix.h"
 
@@ -114,6 +115,10 @@ bool IsContinuation(unsigned char b) { return b >= 0x80 && b <= 0xBF; }
 // start byte and a second byte that is a continuation out of the start
 // byte's range (overlong forms, surrogates, beyond U+10FFFF); or the start of
 // a character cut short by a byte that is no continuation.
+// Kept apart from the shared Utf8ToUtf16 (core/text.h) on purpose: that one
+// gives one U+FFFD per malformed sequence, whereas this one imitates how
+// Windows splits malformed input into pieces (C0 AF gives two, E0 80 80 two),
+// so that a settings file with such bytes reads here as it reads in the game.
 Text FromUtf8(std::string_view bytes) {
     Text text;
     std::size_t i = 0;
@@ -180,12 +185,7 @@ Text DecodeFile(const std::string& bytes) {
 }
 
 // Only ASCII letters fold: the Windows reader tells an accented capital from its small letter.
-char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
-
-bool SameName(TextView a, TextView b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return Lower(x) == Lower(y); });
-}
+bool SameName(TextView a, TextView b) { return Velloquin::EqualIgnoringAsciiCase(a, b); }
 
 // Finds section/key in the text. Returns false when the key is absent or has
 // no "="; value then is untouched.

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -14,7 +15,6 @@
 namespace {
 
 using Velloquin::LoadSettings;
-using Velloquin::ParseKeyCode;
 using Velloquin::quickKeyCodes;
 using Velloquin::quickKeyVisible;
 using Velloquin::ReadIniValue;
@@ -34,30 +34,6 @@ protected:
     static std::uint32_t Code(int quickKey) { return quickKeyCodes.at(static_cast<std::size_t>(quickKey - 12)); }
     static bool Visible(int quickKey) { return quickKeyVisible.at(static_cast<std::size_t>(quickKey - 12)); }
 };
-
-TEST(ParseKeyCode, ReadsAsStrtoulInBase16) {
-    const struct {
-        const char* text;
-        bool ok;
-        std::uint32_t code;
-    } cases[] = {
-        {"70", true, 0x70},           {"0x70", true, 0x70},         {"0X7b", true, 0x7B},
-        {" \t\n70", true, 0x70},      {"+1a", true, 0x1A},          {"70zz", true, 0x70},
-        {"0x10001", true, 0x10001},   {"000000000070", true, 0x70}, {"FFFFFFFF", true, 0xFFFFFFFF},
-        {"-1", true, 0xFFFFFFFF},     {"-0x10", true, 0xFFFFFFF0},  {"-FFFFFFFF", true, 1},
-        {"0x", true, 0},              {"0xzz", true, 0},            {"0", true, 0},
-        {"zz", false, 0},             {"", false, 0},               {"   ", false, 0},
-        {"- 1", false, 0},            {"x70", false, 0},            {"100000000", false, 0},
-        {"-100000000", false, 0},     {"FFFFFFFFFFFFFFFF1", false, 0},
-    };
-    for (const auto& c : cases) {
-        std::uint32_t code = 0x5A5A5A5A;
-        EXPECT_EQ(ParseKeyCode(c.text, code), c.ok) << '"' << c.text << '"';
-        if (c.ok) {
-            EXPECT_EQ(code, c.code) << '"' << c.text << '"';
-        }
-    }
-}
 
 TEST_F(Settings, WithoutFilesEverySlotIsShownAndUnbound) {
     LoadSettings();
@@ -289,5 +265,42 @@ TEST_F(Settings, APathOf255CharactersOrMoreIsNotRead) {
     EXPECT_EQ(ReadIniValue(tooLong, "S", "k", ""), "");
 #endif
 }
+
+// A tool reads a player's files below that player's game folder, as the
+// plug-in reads them from the working folder, without entering the folder.
+TEST_F(Settings, ReadSettingsBelowAGameFolderReadsThatFolderOnly) {
+    TestHost::WriteGameFile(mainFile, "[QuickKeys]\niQuickKey12=70\n");
+    TestHost::WriteGameFile("Other\\" + mainFile, "[QuickKeys]\niQuickKey12=71\n[Visibility]\nbQuickKey13Visible=0\n");
+    TestHost::WriteGameFile("Other\\" + customFile, "[Gamepad]\niQuickKeyModifier=10100\n");
+    const auto before = std::filesystem::current_path();
+    const Velloquin::SettingsRecord other = Velloquin::ReadSettings(TestHost::GameFilePath("Other"));
+    const Velloquin::SettingsRecord working = Velloquin::ReadSettings(Velloquin::inWorkingFolder);
+    EXPECT_EQ(std::filesystem::current_path(), before);
+    EXPECT_EQ(other.codes.at(0), 0x71u);
+    EXPECT_FALSE(other.visible.at(1));
+    EXPECT_EQ(other.gamepadModifier, 0x10100u);
+    ASSERT_EQ(other.effects.size(), 2u);
+    EXPECT_STREQ(other.effects[0].baseName, "Velloquin");
+    EXPECT_EQ(working.codes.at(0), 0x70u);
+    EXPECT_TRUE(working.visible.at(1));
+    EXPECT_EQ(working.gamepadModifier, 0u);
+    // A game folder given with a separator at its end reads the same files.
+    EXPECT_EQ(Velloquin::ReadSettings(TestHost::GameFilePath("Other") + "/").codes, other.codes);
+}
+
+#ifndef _WIN32
+// The 255-character limit is on the path the plug-in names, not on where a
+// tool finds the game folder: a value the game reads (full path below 260
+// characters) is read below a deep game folder too.
+TEST_F(Settings, TheLimitIsOnThePluginsOwnPathBelowAGameFolder) {
+    const std::string below = "\\.\\Data\\QVEX\\Plugins\\Velloquin.ini";
+    std::string folder = TestHost::GameFilePath("Deep");
+    // A full path of 256 characters (the profile reader's limit is 260, a drive included).
+    folder += std::string(256 - folder.size() - below.size(), 'd');
+    TestHost::WriteGameFile(folder.substr(TestHost::GameFolder().size() + 1) + "\\Data\\QVEX\\Plugins\\Velloquin.ini",
+                            "[QuickKeys]\niQuickKey12=70\n");
+    EXPECT_EQ(Velloquin::ReadSettings(folder).codes.at(0), 0x70u);
+}
+#endif
 
 }  // namespace

@@ -31,16 +31,6 @@ TEST(MovieConversionTest, NumberTruncation) {
     }
 }
 
-TEST(MovieConversionTest, Utf8ToUtf16) {
-    EXPECT_EQ(Utf8ToUtf16("Stim"), u"Stim");
-    EXPECT_EQ(Utf8ToUtf16("Gr\xC3\xBC\xC3\x9F" "e \xE2\x9C\x93 \xF0\x9F\x98\x80"), u"Grüße ✓ 😀");
-    EXPECT_EQ(Utf8ToUtf16(""), u"");
-    // Malformed input never stops the conversion.
-    EXPECT_EQ(Utf8ToUtf16("a\xFF" "b\xC3"), u"a\uFFFDb\uFFFD");
-    EXPECT_EQ(Utf8ToUtf16("\xE2\x9C" "x"), u"\uFFFDx");
-    EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD");  // overlong
-}
-
 class MovieTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -1,0 +1,70 @@
+// The items files as text, apart from the game: listing them, reading their
+// lines and taking a line apart. The plug-in's reader and the settings doctor
+// both read them through these.
+#include <filesystem>
+#include <istream>
+#include <system_error>
+
+#include "persistence/items_file.h"
+#include "platform/paths.h"
+
+namespace Velloquin {
+
+std::vector<std::string> ListFilesWithExtension(const std::string& folder, const std::string& extension) {
+    namespace fs = std::filesystem;
+    // A folder that is missing or cannot be listed gives an empty listing.
+    try {
+        const std::string native = NativePath(folder);
+        const fs::path directory(std::u8string(native.begin(), native.end()));
+        std::error_code error;
+        const fs::file_status status = fs::status(directory, error);
+        if (error || !fs::exists(status)) return {};
+
+        std::vector<std::string> names;
+        fs::directory_iterator entry(directory, error);
+        if (error) return {};
+        for (; entry != fs::directory_iterator(); entry.increment(error)) {
+            std::error_code entryError;
+            if (!fs::is_regular_file(entry->status(entryError)) || entryError) continue;
+            const std::u8string utf8 = entry->path().u8string();
+            const std::string path(utf8.begin(), utf8.end());
+            const std::size_t dot = path.rfind('.');
+            if (dot == std::string::npos) continue;
+            // Case-sensitive, and only as many bytes as the extension has.
+            if (path.compare(dot, extension.size(), extension) != 0) continue;
+            const std::size_t separator = path.find_last_of("/\\");
+            std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
+            std::erase_if(name, [](char c) { return c == '\n' || c == '\0'; });
+            names.push_back(std::move(name));
+        }
+        if (error) return {};
+        return names;
+    } catch (...) {
+        return {};
+    }
+}
+
+bool ReadItemsFileLine(std::istream& in, std::string& line) {
+    if (!std::getline(in, line)) return false;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+}
+
+// The line's item is the text between its last two bars, its data file the
+// text after the last bar; a key may stand anywhere in the line.
+QuickItemLine ParseQuickItemLine(const std::string& line) {
+    QuickItemLine parsed;
+    const std::size_t lastBar = line.rfind('|');
+    const std::size_t prevBar = lastBar == std::string::npos || lastBar == 0 ? std::string::npos
+                                                                              : line.rfind('|', lastBar - 1);
+    if (prevBar != std::string::npos) parsed.localId = line.substr(prevBar + 1, lastBar - prevBar - 1);
+    if (lastBar != std::string::npos) parsed.dataFile = line.substr(lastBar + 1);
+    for (std::size_t j = 0; j < quickSlotCount; ++j) {
+        const std::string key = "QuickKey" + std::to_string(firstQuickKey + static_cast<int>(j)) + " |";
+        parsed.namesSlot.at(j) = line.find(key) != std::string::npos;
+        parsed.marksEmpty.at(j) = parsed.namesSlot.at(j) && line.find(key + "|None") != std::string::npos;
+    }
+    return parsed;
+}
+
+}  // namespace Velloquin
