@@ -21,23 +21,14 @@ FavoritesMenuHook PROC FRAME
     sub rsp, 68h
     .allocstack 68h
     .endprolog
-    ; the caller's stack arguments start above its return address and home space
-    mov rax, [rsp + 90h]
-    mov [rsp + 20h], rax
-    mov rax, [rsp + 98h]
-    mov [rsp + 28h], rax
-    mov rax, [rsp + 0A0h]
-    mov [rsp + 30h], rax
-    mov rax, [rsp + 0A8h]
-    mov [rsp + 38h], rax
-    mov rax, [rsp + 0B0h]
-    mov [rsp + 40h], rax
-    mov rax, [rsp + 0B8h]
-    mov [rsp + 48h], rax
-    mov rax, [rsp + 0C0h]
-    mov [rsp + 50h], rax
-    mov rax, [rsp + 0C8h]
-    mov [rsp + 58h], rax
+    ; the caller's stack arguments start above its return address and home
+    ; space: eight of them, 90h to 0C8h, go to 20h to 58h
+    copied = 0
+    REPT 8
+        mov rax, [rsp + 90h + copied]
+        mov [rsp + 20h + copied], rax
+        copied = copied + 8
+    ENDM
     call qword ptr [?siteCallee@Velloquin@@3_KA]
     mov [rsp + 20h], rax
     movaps xmmword ptr [rsp + 30h], xmm0

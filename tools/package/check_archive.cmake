@@ -5,6 +5,14 @@
 # - the doctor's archive (DOCTOR and README given): exactly the program and its
 #   read-me (with CR LF line ends).
 # cmake -DARCHIVE=... -DWORK=... (-DDLL=... -DINI=... | -DDOCTOR=... -DREADME=...) -P check_archive.cmake
+# Stops with message unless the two files hold the same bytes.
+function(expect_same_file file expected message)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${file}" "${expected}" RESULT_VARIABLE different)
+  if(NOT different EQUAL 0)
+    message(FATAL_ERROR "${message}")
+  endif()
+endfunction()
+
 foreach(var ARCHIVE WORK)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "${var} is not set")
@@ -58,22 +66,15 @@ foreach(pair ${packed})
   string(REPLACE "|" ";" pair "${pair}")
   list(GET pair 0 name)
   list(GET pair 1 source)
-  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${WORK}/${name}" "${source}"
-    RESULT_VARIABLE different)
-  if(NOT different EQUAL 0)
-    message(FATAL_ERROR "${name} in the archive differs from ${source}")
-  endif()
+  expect_same_file("${WORK}/${name}" "${source}" "${name} in the archive differs from ${source}")
 endforeach()
 if(DEFINED README)
   file(READ "${README}" want)
   string(REPLACE "\r\n" "\n" want "${want}")
   string(REPLACE "\n" "\r\n" want "${want}")
   file(WRITE "${WORK}/README.expected" "${want}")
-  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${WORK}/README.txt" "${WORK}/README.expected"
-    RESULT_VARIABLE different)
-  if(NOT different EQUAL 0)
-    message(FATAL_ERROR "README.txt in the archive is not ${README} with CR LF line ends")
-  endif()
+  expect_same_file("${WORK}/README.txt" "${WORK}/README.expected"
+                   "README.txt in the archive is not ${README} with CR LF line ends")
 endif()
 file(REMOVE_RECURSE "${WORK}")
 message(STATUS "archive ${ARCHIVE}: ${listing}")
