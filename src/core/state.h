@@ -22,7 +22,7 @@ inline constexpr int firstQuickKey = 12;  // slot index i carries quick-key numb
 extern std::uint32_t pluginHandle;
 extern std::uintptr_t gameModuleBase;
 extern std::uintptr_t siteCallee;
-extern const std::string pluginFolder;  // ".\Data\QVEX\Plugins\Velloquin\"
+extern const std::string pluginFolder;  // ".\Data\QVEX\Plugins\Velloquin\" (config/settings.cpp)
 
 // Favourites-menu runtime state; everything but the atomics is guarded by stateMutex.
 extern std::recursive_mutex stateMutex;

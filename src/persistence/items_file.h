@@ -13,6 +13,8 @@
 
 namespace Velloquin {
 
+// Every items file's name starts so: "VelloquinItems_", the id, ".txt".
+inline constexpr const char* itemsFilePrefix = "VelloquinItems_";
 std::string GetPlayerID(bool forReading);
 bool VerifyQuickItem(const Game::Form* form, int quickKey);
 std::vector<std::string> ListFilesWithExtension(const std::string& folder, const std::string& extension);

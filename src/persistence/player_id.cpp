@@ -10,7 +10,7 @@ namespace Velloquin {
 
 namespace {
 
-std::string ItemsFileName(const std::string& idText) { return "VelloquinItems_" + idText + ".txt"; }
+std::string ItemsFileName(const std::string& idText) { return itemsFilePrefix + idText + ".txt"; }
 
 // The holder is not expected to be missing while a game is loaded; if it is,
 // the character has no id, which is reported like an id of 0.

@@ -17,8 +17,6 @@ namespace Velloquin::Doctor {
 
 namespace {
 
-const std::string itemsPrefix = "VelloquinItems_";
-
 // The item a line names, as the plug-in's reader tells items apart: the
 // local id read as a number (with or without leading zeros or 0x), the data
 // file's name without regard to case.
@@ -176,7 +174,7 @@ void CheckItemsFiles(Findings& findings, const std::string& folder) {
     if (!findings.itemsFolder) return;
     std::vector<std::string> names;
     for (const std::string& name : ListFilesWithExtension(folder, ".txt"))
-        if (name.rfind(itemsPrefix, 0) == 0) names.push_back(name);
+        if (name.rfind(itemsFilePrefix, 0) == 0) names.push_back(name);
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) CheckFile(findings, folder, name);
 }
