@@ -1,8 +1,8 @@
 // Session steps: the game's menus and the favourites movie: assignment mode,
 // opening and closing menus, the movie's failures, the item being assigned,
 // the player's choice in the favourites menu.
-#include <cstdio>
 
+#include "core/text.h"
 #include "equipment.h"
 #include "game_runtime.h"
 #include "menus.h"
@@ -75,9 +75,8 @@ void MovieStep(Session& session, const StepArgs& args) {
 void Assign(Session& session, const StepArgs& args) {
     Form* item = session.Loaded(args[0], args[1]);
     SetItemBeingAssigned(item);
-    char id[16];
-    std::snprintf(id, sizeof id, "%08X", item->formId);
-    session.out << "  host: the item menu assigns " << Session::Quote(item->name) << " (runtime id " << id << ")\n";
+    session.out << "  host: the item menu assigns " << Session::Quote(item->name) << " (runtime id "
+                << Velloquin::UpperHex8(item->formId) << ")\n";
 }
 
 void Click(Session& session, const StepArgs& args) {
