@@ -1,5 +1,6 @@
 #include "session.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "controller.h"
 #include "datafiles.h"
 #include "equipment.h"
+#include "file_faults.h"
 #include "forms.h"
 #include "game_folder.h"
 #include "game_runtime.h"
@@ -513,6 +515,51 @@ struct Session {
 
     void Verbose(const Args& args) { verbose = !args.words.empty() && args[0] == "on"; }
 
+    void Hold(const Args& args) {
+        const int waits = args.size() > 1 ? static_cast<int>(Number(args[1])) : -1;
+        if (!HoldFile(args[0], waits)) Fail("cannot hold " + args[0]);
+        out << "  host: another program holds " << args[0] << " open";
+        if (waits > 0) out << " until the plug-in has waited " << waits << " times";
+        out << "\n";
+    }
+
+    void Release(const Args& args) {
+        ReleaseFile(args[0]);
+        out << "  host: the other program lets go of " << args[0] << "\n";
+    }
+
+    void Disk(const Args& args) {
+        if (args[0] == "waits") {
+            out << "  host: the plug-in waited " << PluginWaits() << " times, " << PluginWaitedMilliseconds()
+                << " ms in all\n";
+            return;
+        }
+        std::int64_t room = -1;
+        if (args[0] == "full") room = 0;
+        if (args[0] == "room" && args.size() > 1) room = Number(args[1]);
+        SetDiskRoom(room);
+        if (room < 0) out << "  host: the disk has room\n";
+        else out << "  host: the disk takes " << room << " more bytes\n";
+    }
+
+    // The folder's entries in name order (files with their sizes).
+    void ShowFolder(const Args& args) {
+        std::error_code error;
+        std::vector<std::pair<std::string, std::uintmax_t>> entries;
+        for (const auto& entry : std::filesystem::directory_iterator(GameFilePath(args[0]), error)) {
+            std::error_code sizeError;
+            const std::uintmax_t size = entry.is_regular_file(sizeError) ? entry.file_size(sizeError) : 0;
+            entries.emplace_back(entry.path().filename().string(), size);
+        }
+        if (error) {
+            out << "  folder " << args[0] << ": (none)\n";
+            return;
+        }
+        std::sort(entries.begin(), entries.end());
+        out << "  folder " << args[0] << ": " << entries.size() << " entries\n";
+        for (const auto& [name, size] : entries) out << "  | " << name << " (" << size << " bytes)\n";
+    }
+
     void Step(const std::string& line, std::istream& in);
 
     using Handler = void (Session::*)(const Args&);
@@ -532,6 +579,11 @@ const Session::Row Session::table[] = {
     {{"read-only", "PATH", 1, "takes the write permission from a file (on Linux a process running as root may still write it)"}, &Session::ReadOnly},
     {{"folder", "PATH", 1, "makes a folder below the game folder"}, &Session::Folder},
     {{"show-file", "PATH", 1, "prints a file's lines"}, &Session::ShowFile},
+    {{"show-folder", "PATH", 1, "prints a folder's entries with their sizes"}, &Session::ShowFolder},
+    {{"hold", "PATH [WAITS]", 1, "another program (a virus scanner, a cloud-sync client) holds the file open without delete sharing (on Windows a real handle); with WAITS it lets go once the plug-in has waited that many times"}, &Session::Hold},
+    {{"release", "PATH", 1, "the other program lets go of the file"}, &Session::Release},
+    {{"disk", "full|normal|room BYTES", 1, "the disk is full, has room again, or takes BYTES more bytes (a write then fails part-way)"}, &Session::Disk},
+    {{"disk", "waits", 1, "prints how often and how long the plug-in waited (Sleep) so far"}, &Session::Disk},
     {{"datafile", "full|small|medium NAME [FLAGS]", 2, "appends a data file to the load order of the next `load-game` (FLAGS: its header flags, 1 when not given)"}, &Session::DataFile},
     {{"clear-load-order", "", 0, "starts a new load order"}, &Session::ClearLoadOrder},
     {{"form", "FILE LOCALID TYPE NAME", 4, "a form of that data file (`weapon`, `equipment`, `consumable`, `power`, `ammunition`, `damagetype` or a number)"}, &Session::FormStep},
