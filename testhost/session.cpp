@@ -410,6 +410,12 @@ struct Session {
     void Mode(const Args& args) { SetAssignmentMode(args[0] == "assign"); }
 
     void Assign(const Args& args) {
+        if (args[0] == "none") {
+            SetItemBeingAssigned(nullptr);
+            out << "  host: the item menu assigns nothing\n";
+            return;
+        }
+        if (args.size() < 2) Fail("'assign' needs FILE LOCALID or none");
         Form* item = Loaded(args[0], args[1]);
         SetItemBeingAssigned(item);
         char id[16];
@@ -443,6 +449,14 @@ struct Session {
             if (value > 255) Fail("a trigger reads 0 to 255");
             SetPadTrigger(args[1] == "left", static_cast<std::uint8_t>(value));
             out << "  player: " << args[1] << " trigger at " << value << "\n";
+        } else if (what == "port" && args.size() > 1) {
+            const std::uint32_t port = Number(args[1]);
+            if (port > 3) Fail("XInput has ports 0 to 3");
+            SetControllerPort(static_cast<int>(port));
+            out << "  player: the controller is at port " << port << "\n";
+        } else if (what == "error" && args.size() > 1) {
+            SetXInputError(Number(args[1]));
+            out << "  host: XInput answers error " << args[1] << "\n";
         } else if (what == "libraries") {
             std::vector<std::string> names(args.words.begin() + 1, args.words.end());
             if (names.size() == 1 && names[0] == "none") names.clear();
@@ -459,7 +473,80 @@ struct Session {
 
     void Answer(const Args& args) { QueueBoxAnswer(args[0] == "yes" ? 6 : args[0] == "no" ? 7 : 1); }
 
-    void PlayerId(const Args& args) { SetPlayerId(std::stoull(args[0], nullptr, 0)); }
+    void PlayerId(const Args& args) {
+        if (args[0] != "none") return SetPlayerId(std::stoull(args[0], nullptr, 0));
+        RemovePlayerIdHolder();
+        out << "  host: the player-id holder reads null\n";
+    }
+
+    // Items that change hands during play, without a load; later loads give the new count.
+    Carried* CarriedItem(const std::string& file, std::uint32_t localId) {
+        for (Carried& item : carried)
+            if (!item.power && item.file == file && item.localId == localId) return &item;
+        return nullptr;
+    }
+
+    void PickUp(const Args& args) {
+        Form* form = Loaded(args[0], args[1]);
+        const std::uint32_t count = args.size() > 2 ? Number(args[2]) : 1u;
+        AddItem(form, count);
+        if (Carried* item = CarriedItem(args[0], Number(args[1])))
+            item->count += count;
+        else
+            carried.push_back({args[0], Number(args[1]), count, false});
+        out << "  player: picks up " << count << " " << Quote(form->name) << "\n";
+    }
+
+    void Drop(const Args& args) {
+        Form* form = Loaded(args[0], args[1]);
+        if (!DropAll(form)) Fail("the player carries no " + args[1] + " of " + args[0]);
+        std::erase_if(carried, [&](const Carried& item) {
+            return !item.power && item.file == args[0] && item.localId == Number(args[1]);
+        });
+        out << "  player: drops every " << Quote(form->name) << "\n";
+    }
+
+    void UseUp(const Args& args) {
+        Form* form = Loaded(args[0], args[1]);
+        if (!UseUpOne(form)) Fail("the player carries no " + args[1] + " of " + args[0]);
+        if (Carried* item = CarriedItem(args[0], Number(args[1])); item && item->count > 0) --item->count;
+        out << "  player: uses up one " << Quote(form->name) << "\n";
+    }
+
+    void PlayerStep(const Args& args) {
+        SetPlayerPresent(args[0] != "absent");
+        out << "  host: the player object is " << (args[0] != "absent" ? "there" : "absent") << "\n";
+    }
+
+    void InterfaceManager(const Args& args) {
+        SetUiPresent(args[0] != "absent");
+        out << "  host: the interface manager is " << (args[0] != "absent" ? "there" : "absent") << "\n";
+    }
+
+    void FavoritesManagerStep(const Args& args) {
+        SetFavoritesManagerPresent(args[0] != "absent");
+        out << "  host: the favourites manager is " << (args[0] != "absent" ? "there" : "absent") << "\n";
+    }
+
+    void CloseRequestsStep(const Args& args) {
+        SetCloseOnRequest(args[0] != "ignore");
+        out << "  host: the game " << (args[0] != "ignore" ? "closes a menu when asked" : "ignores close requests")
+            << "\n";
+    }
+
+    void KeyNames(const Args& args) {
+        static const std::map<std::string, InputDevice> devices = {
+            {"keyboard", InputDevice::Keyboard}, {"mouse", InputDevice::Mouse}, {"gamepad", InputDevice::Gamepad}};
+        if (args[0] == "all") {
+            RemoveInputNameObject();
+        } else {
+            auto device = devices.find(args[0]);
+            if (device == devices.end()) Fail("'key-names' takes keyboard, mouse, gamepad or all");
+            RemoveInputMap(device->second);
+            keyNames.erase(device->second);
+        }
+        out << "  host: the game has no key-name table for " << args[0] << "\n";
+    }
 
     void Inventory(const Args& args) {
         inventoryPresent = args[0] != "absent";
@@ -509,7 +596,7 @@ struct Session {
         auto device = devices.find(args[0]);
         if (device == devices.end()) Fail("'key-name' takes keyboard, mouse or gamepad");
         auto& entries = keyNames[device->second];
-        entries.push_back({Number(args[1]), args.Rest(2)});
+        entries.push_back({Number(args[1]), args.size() > 2 ? args.Rest(2) : std::string()});
         SetKeyNameEntries(device->second, entries);
     }
 
@@ -595,24 +682,34 @@ const Session::Row Session::table[] = {
     {{"damage", "FILE LOCALID TYPEFILE TYPELOCALID VALUE", 5, "a damage figure of a carried item"}, &Session::DamageStep},
     {{"ammunition", "FILE LOCALID AMMOFILE AMMOLOCALID", 4, "a weapon's ammunition"}, &Session::Ammunition},
     {{"carry", "FILE LOCALID [COUNT]", 2, "an item in the player's inventory (given again after each load)"}, &Session::Carry},
+    {{"pick-up", "FILE LOCALID [COUNT]", 2, "the player picks up items during play, without a load (1 when COUNT is not given; carried after later loads too)"}, &Session::PickUp},
+    {{"drop", "FILE LOCALID", 2, "the player drops every item of the form during play (no longer carried after later loads)"}, &Session::Drop},
+    {{"use-up", "FILE LOCALID", 2, "the player uses one item of the form up during play"}, &Session::UseUp},
     {{"stack-name", "FILE LOCALID NAME", 3, "a custom name on the first stack of a carried item"}, &Session::StackName},
     {{"know-power", "FILE LOCALID", 2, "a power the player knows (given again after each load)"}, &Session::KnowPower},
     {{"native-slot", "N FILE LOCALID|N none", 2, "the item in the game's own quick slot N (0-9; given again after each load)"}, &Session::NativeSlot},
-    {{"player-id", "N", 1, "the character's id (64 bits)"}, &Session::PlayerId},
+    {{"player-id", "N|none", 1, "the character's id (64 bits), or a player-id holder that reads null"}, &Session::PlayerId},
+    {{"player", "present|absent", 1, "the game's player object is there, or its pointer reads null"}, &Session::PlayerStep},
+    {{"interface-manager", "present|absent", 1, "the game's interface manager is there, or its pointer reads null"}, &Session::InterfaceManager},
+    {{"favorites-manager", "present|absent", 1, "the game's favourites manager is there, or its pointer reads null"}, &Session::FavoritesManagerStep},
+    {{"close-requests", "obey|ignore", 1, "the game closes a menu when asked, or ignores the request"}, &Session::CloseRequestsStep},
     {{"inventory", "present|absent", 1, "the player's inventory list is there, or the player holds none"}, &Session::Inventory},
     {{"data-handler", "present|absent", 1, "the game's data handler is there, or its pointer reads null"}, &Session::DataHandlerStep},
-    {{"key-name", "keyboard|mouse|gamepad CODE NAME", 3, "adds an entry to one of the game's key-name tables"}, &Session::KeyName},
+    {{"key-name", "keyboard|mouse|gamepad CODE [NAME]", 2, "adds an entry to one of the game's key-name tables (without NAME: an empty entry)"}, &Session::KeyName},
+    {{"key-names", "keyboard|mouse|gamepad|all", 1, "the game has no key-name table for the device, or no key-name object at all"}, &Session::KeyNames},
     {{"load-plugin", "", 0, "the loader maps the plug-in, calls `QVEXPlugin_Load` and sends message 2"}, &Session::LoadPluginStep},
     {{"load-game", "", 0, "loads the game with the current load order (new runtime ids) and fires the load event"}, &Session::LoadGameStep},
     {{"mode", "assign|free", 1, "the item menus' assignment mode, or free play"}, &Session::Mode},
     {{"menu", "open|close NAME [other-mod]", 2, "opens a menu (the favourites menu gets the extended movie, or another mod's) and tells the plug-in; closes it"}, &Session::MenuStep},
     {{"movie", "refuse PATH|refuse-from N|fail-construct-from N|fail-length-from N|no-growth|normal", 1, "the favourites movie (open now or next) refuses sets of a variable, or every set from the n-th on; fails `ConstructItem` from the n-th call on; fails the array-length reads from the n-th on; never grows its array (the next one); or works again"}, &Session::MovieStep},
-    {{"assign", "FILE LOCALID", 2, "the item the inventory menu is assigning"}, &Session::Assign},
+    {{"assign", "FILE LOCALID|none", 1, "the item the inventory menu is assigning, or none (the game clears it)"}, &Session::Assign},
     {{"click", "N", 1, "the player chooses quick key N in the favourites menu"}, &Session::Click},
     {{"key", "down|up CODE", 2, "a key goes down or up"}, &Session::Key},
-    {{"pad", "connect|disconnect", 1, "the controller (at port 0 of XInput) is plugged in or out"}, &Session::Pad},
+    {{"pad", "connect|disconnect", 1, "the controller (at port 0 of XInput unless `pad port` moved it) is plugged in or out"}, &Session::Pad},
     {{"pad", "down|up CODE", 2, "a controller button goes down or up (a gamepad code; the trigger codes pull a trigger fully)"}, &Session::Pad},
     {{"pad", "trigger left|right VALUE", 3, "a trigger is pulled to VALUE (0 to 255; pressed above 30)"}, &Session::Pad},
+    {{"pad", "port N", 2, "the controller is plugged into XInput port N (0 to 3)"}, &Session::Pad},
+    {{"pad", "error CODE", 2, "every XInput read answers this error code (0: reads work again)"}, &Session::Pad},
     {{"pad", "libraries none|NAME…", 2, "the XInput libraries that load (all three at first)"}, &Session::Pad},
     {{"pad", "reads", 1, "prints how many times XInput was read so far"}, &Session::Pad},
     {{"wait", "MS", 1, "the game runs frames of 10 ms (player updates in free play, the hooked call in assignment mode)"}, &Session::Wait},
