@@ -28,6 +28,7 @@ const auto realTerminateProcess = SystemFunction<decltype(&::TerminateProcess)>(
 const auto realLoadLibraryA = SystemFunction<decltype(&::LoadLibraryA)>("LoadLibraryA");
 const auto realGetProcAddress = SystemFunction<decltype(&::GetProcAddress)>("GetProcAddress");
 const auto realWriteFile = SystemFunction<decltype(&::WriteFile)>("WriteFile");
+const auto realSleep = SystemFunction<decltype(&::Sleep)>("Sleep");
 
 int WINAPI HostMessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
     return TestHost::Seam::ShowMessageBox(text, caption, type);
@@ -109,8 +110,12 @@ BOOL WINAPI HostWriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD writt
     return TRUE;
 }
 
-// The plug-in waits on the game's thread: the host's clock runs on.
-void WINAPI HostSleep(DWORD milliseconds) { TestHost::Seam::Sleep(milliseconds); }
+// The plug-in waits on the game's thread: the host's clock runs on. A zero
+// wait only yields (the runtime's locks spin so): it stays the system's.
+void WINAPI HostSleep(DWORD milliseconds) {
+    if (milliseconds == 0) return realSleep(0);
+    TestHost::Seam::Sleep(milliseconds);
+}
 
 struct Replacement {
     const char* name;
