@@ -118,6 +118,7 @@ TEST(Concurrency, MenuCallbacksWaitForAPassOnAnotherThread) {
         std::atomic<bool> passHolds{false};
         std::atomic<bool> passDone{false};
         std::atomic<bool> callbackReturned{false};
+        std::atomic<bool> returnedAfterThePass{false};
         std::thread pass([&] {  // a pass holds the state lock for 100 ms
             std::lock_guard lock(V::stateMutex);
             passHolds = true;
@@ -127,13 +128,14 @@ TEST(Concurrency, MenuCallbacksWaitForAPassOnAnotherThread) {
         while (!passHolds) std::this_thread::yield();
         std::thread loader([&] {
             V::OnMenuOpen(&menu);
+            returnedAfterThePass = passDone.load();
             callbackReturned = true;
-            EXPECT_TRUE(passDone.load());
         });
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
         EXPECT_FALSE(callbackReturned.load());
         pass.join();
         loader.join();
         EXPECT_TRUE(callbackReturned.load());
+        EXPECT_TRUE(returnedAfterThePass.load());
     }
 }
