@@ -18,6 +18,7 @@ constexpr std::uint32_t leftTrigger = 0x10009, rightTrigger = 0x1000A;
 constexpr const char* libraryNames[] = {"xinput1_4.dll", "xinput1_3.dll", "xinput9_1_0.dll"};
 
 std::atomic<bool> connected{false};
+std::atomic<int> controllerPort{0};
 std::atomic<std::uint16_t> buttons{0};
 std::atomic<std::uint8_t> leftValue{0}, rightValue{0};
 std::atomic<std::uint32_t> forcedError{0};
@@ -42,7 +43,7 @@ int LibraryIndex(const std::string& fileName) {
 DWORD WINAPI HostXInputGetState(DWORD port, Velloquin::XInputGamepadState* state) {
     ++reads;
     if (const std::uint32_t error = forcedError) return error;
-    if (port != 0 || !connected || !state) return ERROR_DEVICE_NOT_CONNECTED;
+    if (port != static_cast<DWORD>(controllerPort.load()) || !connected || !state) return ERROR_DEVICE_NOT_CONNECTED;
     std::memset(state, 0, sizeof *state);
     state->packetNumber = ++packet;
     state->buttons = buttons;
@@ -54,6 +55,7 @@ DWORD WINAPI HostXInputGetState(DWORD port, Velloquin::XInputGamepadState* state
 }  // namespace
 
 void ConnectController(bool on) { connected = on; }
+void SetControllerPort(int port) { controllerPort = port; }
 
 void SetPadButton(std::uint32_t code, bool down) {
     if (code == leftTrigger || code == rightTrigger) {
@@ -84,6 +86,7 @@ std::uint64_t XInputReads() { return reads; }
 
 void ResetController() {
     connected = false;
+    controllerPort = 0;
     buttons = 0;
     leftValue = 0;
     rightValue = 0;

@@ -10,9 +10,11 @@
 
 namespace TestHost {
 
-// The controller sits at port 0; ports 1 to 3 are empty. It starts
-// disconnected, with nothing pressed.
+// The controller sits at port 0 (unless moved); the other ports are empty. It
+// starts disconnected, with nothing pressed.
 void ConnectController(bool connected);
+// The port (0 to 3) the controller is plugged into.
+void SetControllerPort(int port);
 // A gamepad code (0x10000 + button mask) goes down or up; the trigger codes
 // 0x10009 and 0x1000A pull their trigger fully (255) or release it.
 void SetPadButton(std::uint32_t code, bool down);

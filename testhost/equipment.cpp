@@ -118,6 +118,10 @@ void SetCurrentPower(Form* power) {
 Form* CurrentPower() { return World().currentPower; }
 void SetEquipMarksEquipped(bool on) { World().equipMarksEquipped = on; }
 
+void SetFavoritesManagerPresent(bool present) {
+    SetGameData<void*>(GI::favoritesManager, present ? &Favorites() : nullptr);
+}
+
 FavoritesManager& Favorites() {
     if (!World().favorites) ResetEquipment();
     return *World().favorites;

@@ -27,5 +27,7 @@ struct FavoritesManager {
 FavoritesManager& Favorites();
 void SetNativeSlot(int slot, Form* form);
 void SetItemBeingAssigned(Form* form);
+// The game's favourites manager pointer reads null, or the manager again.
+void SetFavoritesManagerPresent(bool present);
 
 }  // namespace TestHost

@@ -1,6 +1,7 @@
 // The host's world as one: resetting every part of it (the clock, keys and
 // boxes, the loader and the hook site are each in their own file).
 #include "controller.h"
+#include "file_faults.h"
 #include "host.h"
 #include "host_parts.h"
 #include "image.h"
@@ -19,6 +20,7 @@ void ResetWorld() {
     Loader() = LoaderState{};
     ClearRecords();
     ResetController();
+    ResetFileFaults();
     ResetImage();
 }
 

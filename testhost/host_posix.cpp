@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "controller.h"
+#include "file_faults.h"
 #include "image.h"
 #include "platform/posix/host_seam.h"
 #include "platform_seam.h"
@@ -46,6 +47,9 @@ VelloquinHostSeam seam = {
         bool handled = false;
         return TestHost::Seam::XInputProcAddress(module, name, handled);
     },
+    &TestHost::Seam::FileHeld,
+    &TestHost::Seam::WriteRoom,
+    &TestHost::Seam::Sleep,
 };
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "controller.h"
+#include "file_faults.h"
 #include "platform_seam.h"
 
 namespace {
@@ -26,6 +27,8 @@ const auto realVirtualAlloc = SystemFunction<decltype(&::VirtualAlloc)>("Virtual
 const auto realTerminateProcess = SystemFunction<decltype(&::TerminateProcess)>("TerminateProcess");
 const auto realLoadLibraryA = SystemFunction<decltype(&::LoadLibraryA)>("LoadLibraryA");
 const auto realGetProcAddress = SystemFunction<decltype(&::GetProcAddress)>("GetProcAddress");
+const auto realWriteFile = SystemFunction<decltype(&::WriteFile)>("WriteFile");
+const auto realSleep = SystemFunction<decltype(&::Sleep)>("Sleep");
 
 int WINAPI HostMessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
     return TestHost::Seam::ShowMessageBox(text, caption, type);
@@ -91,9 +94,33 @@ FARPROC WINAPI HostGetProcAddress(HMODULE module, LPCSTR name) {
     return reinterpret_cast<FARPROC>(function);
 }
 
+// The disk takes what the host's fault allows; the rest fails as a full disk does.
+BOOL WINAPI HostWriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
+    const DWORD room = TestHost::Seam::WriteRoom(size);
+    DWORD done = 0;
+    if (room > 0 && !realWriteFile(file, buffer, room, &done, overlapped)) {
+        if (written) *written = done;
+        return FALSE;
+    }
+    if (written) *written = done;
+    if (room < size) {
+        SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The plug-in waits on the game's thread: the host's clock runs on. A zero
+// wait only yields (the runtime's locks spin so): it stays the system's.
+void WINAPI HostSleep(DWORD milliseconds) {
+    if (milliseconds == 0) return realSleep(0);
+    TestHost::Seam::Sleep(milliseconds);
+}
+
 struct Replacement {
     const char* name;
     const void* function;
+    bool pluginOnly;  // not in an executable that holds the plug-in's code (the tests' own threads sleep)
 };
 const Replacement replacements[] = {
     {"MessageBoxA", reinterpret_cast<const void*>(&HostMessageBoxA)},
@@ -105,9 +132,11 @@ const Replacement replacements[] = {
     {"QueryPerformanceFrequency", reinterpret_cast<const void*>(&HostQueryPerformanceFrequency)},
     {"LoadLibraryA", reinterpret_cast<const void*>(&HostLoadLibraryA)},
     {"GetProcAddress", reinterpret_cast<const void*>(&HostGetProcAddress)},
+    {"WriteFile", reinterpret_cast<const void*>(&HostWriteFile), true},
+    {"Sleep", reinterpret_cast<const void*>(&HostSleep), true},
 };
 
-void PatchImports(HMODULE module) {
+void PatchImports(HMODULE module, bool plugin) {
     auto* base = reinterpret_cast<unsigned char*>(module);
     auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
     auto* nt = reinterpret_cast<IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
@@ -121,7 +150,7 @@ void PatchImports(HMODULE module) {
             if (IMAGE_SNAP_BY_ORDINAL64(names->u1.Ordinal)) continue;
             const char* name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name;
             for (const auto& replacement : replacements) {
-                if (std::strcmp(name, replacement.name) != 0) continue;
+                if (std::strcmp(name, replacement.name) != 0 || (replacement.pluginOnly && !plugin)) continue;
                 DWORD old = 0;
                 VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
                 slots->u1.Function = reinterpret_cast<ULONGLONG>(replacement.function);
@@ -134,7 +163,7 @@ void PatchImports(HMODULE module) {
 // Executables that hold the plug-in's code themselves (the unit tests) are
 // patched the same way when the host starts.
 const bool selfPatched = [] {
-    PatchImports(GetModuleHandleA(nullptr));
+    PatchImports(GetModuleHandleA(nullptr), false);
     return true;
 }();
 
@@ -155,7 +184,7 @@ void* PlatformLoadLibrary(const std::string& path) {
         std::fprintf(stderr, "LoadLibrary failed: %lu\n", GetLastError());
         return nullptr;
     }
-    PatchImports(module);
+    PatchImports(module, true);
     return module;
 }
 

@@ -197,6 +197,22 @@ bool UseUpOne(Form* form) {
     return false;
 }
 
+bool DropAll(Form* form) {
+    auto& world = World();
+    bool dropped = false;
+    for (std::size_t i = world.entries.size(); i-- > 0;) {
+        if (world.entries[i].form != form) continue;
+        // The game takes the entry out of the list (the stack arrays keep their places in memory).
+        world.entries.erase(world.entries.begin() + static_cast<std::ptrdiff_t>(i));
+        world.entryCounts.erase(world.entryCounts.begin() + static_cast<std::ptrdiff_t>(i));
+        world.stacks.erase(world.stacks.begin() + static_cast<std::ptrdiff_t>(i));
+        dropped = true;
+    }
+    if (auto found = world.countOverride.find(form); found != world.countOverride.end()) found->second = 0;
+    Publish();
+    return dropped;
+}
+
 void SetStackName(std::size_t position, std::uint32_t stack, const std::string& name, bool reference) {
     auto& world = World();
     InventoryStack& target = world.stacks.at(position).at(stack);

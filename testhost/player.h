@@ -101,6 +101,9 @@ void SetEquipped(Form* form, bool equipped);
 // and its stacks when it was the last (a count set with SetItemCount drops by
 // one too). False when none is carried.
 bool UseUpOne(Form* form);
+// The player drops every item of the form: its entries leave the inventory
+// list. False when none was there.
+bool DropAll(Form* form);
 // The power test answers exactly 1.0 for owned powers (`answer` for tests of odd values).
 void GivePower(Form* power, float answer = 1.0f);
 // Damage figures the host reports for an entry holding the form.

@@ -29,6 +29,14 @@ void Pad(Session& session, const StepArgs& args) {
         if (value > 255) session.Fail("a trigger reads 0 to 255");
         SetPadTrigger(args[1] == "left", static_cast<std::uint8_t>(value));
         session.out << "  player: " << args[1] << " trigger at " << value << "\n";
+    } else if (what == "port" && args.size() > 1) {
+        const std::uint32_t port = Session::Number(args[1]);
+        if (port > 3) session.Fail("XInput has ports 0 to 3");
+        SetControllerPort(static_cast<int>(port));
+        session.out << "  player: the controller is at port " << port << "\n";
+    } else if (what == "error" && args.size() > 1) {
+        SetXInputError(Session::Number(args[1]));
+        session.out << "  host: XInput answers error " << args[1] << "\n";
     } else if (what == "libraries") {
         std::vector<std::string> names(args.words.begin() + 1, args.words.end());
         if (names.size() == 1 && names[0] == "none") names.clear();
@@ -56,9 +64,11 @@ void Wait(Session& session, const StepArgs& args) {
 const std::vector<StepRow>& InputSteps() {
     static const std::vector<StepRow> rows = {
         {{"key", "down|up CODE", 2, "a key goes down or up"}, &Key},
-        {{"pad", "connect|disconnect", 1, "the controller (at port 0 of XInput) is plugged in or out"}, &Pad},
+        {{"pad", "connect|disconnect", 1, "the controller (at port 0 of XInput unless `pad port` moved it) is plugged in or out"}, &Pad},
         {{"pad", "down|up CODE", 2, "a controller button goes down or up (a gamepad code; the trigger codes pull a trigger fully)"}, &Pad},
         {{"pad", "trigger left|right VALUE", 3, "a trigger is pulled to VALUE (0 to 255; pressed above 30)"}, &Pad},
+        {{"pad", "port N", 2, "the controller is plugged into XInput port N (0 to 3)"}, &Pad},
+        {{"pad", "error CODE", 2, "every XInput read answers this error code (0: reads work again)"}, &Pad},
         {{"pad", "libraries none|NAME…", 2, "the XInput libraries that load (all three at first)"}, &Pad},
         {{"pad", "reads", 1, "prints how many times XInput was read so far"}, &Pad},
         {{"wait", "MS", 1, "the game runs frames of 10 ms (player updates in free play, the hooked call in assignment mode)"}, &Wait},

@@ -57,8 +57,22 @@ void KeyName(Session& session, const StepArgs& args) {
     auto device = devices.find(args[0]);
     if (device == devices.end()) session.Fail("'key-name' takes keyboard, mouse or gamepad");
     auto& entries = session.keyNames[device->second];
-    entries.push_back({Session::Number(args[1]), args.Rest(2)});
+    entries.push_back({Session::Number(args[1]), args.size() > 2 ? args.Rest(2) : std::string()});
     SetKeyNameEntries(device->second, entries);
+}
+
+void KeyNames(Session& session, const StepArgs& args) {
+    static const std::map<std::string, InputDevice> devices = {
+        {"keyboard", InputDevice::Keyboard}, {"mouse", InputDevice::Mouse}, {"gamepad", InputDevice::Gamepad}};
+    if (args[0] == "all") {
+        RemoveInputNameObject();
+    } else {
+        auto device = devices.find(args[0]);
+        if (device == devices.end()) session.Fail("'key-names' takes keyboard, mouse, gamepad or all");
+        RemoveInputMap(device->second);
+        session.keyNames.erase(device->second);
+    }
+    session.out << "  host: the game has no key-name table for " << args[0] << "\n";
 }
 
 void LoadPluginStep(Session& session, const StepArgs&) {
@@ -80,7 +94,8 @@ void LoadGameStep(Session& session, const StepArgs&) {
 const std::vector<StepRow>& LoadingSteps() {
     static const std::vector<StepRow> rows = {
         {{"data-handler", "present|absent", 1, "the game's data handler is there, or its pointer reads null"}, &DataHandlerStep},
-        {{"key-name", "keyboard|mouse|gamepad CODE NAME", 3, "adds an entry to one of the game's key-name tables"}, &KeyName},
+        {{"key-name", "keyboard|mouse|gamepad CODE [NAME]", 2, "adds an entry to one of the game's key-name tables (without NAME: an empty entry)"}, &KeyName},
+        {{"key-names", "keyboard|mouse|gamepad|all", 1, "the game has no key-name table for the device, or no key-name object at all"}, &KeyNames},
         {{"load-plugin", "", 0, "the loader maps the plug-in, calls `QVEXPlugin_Load` and sends message 2"}, &LoadPluginStep},
         {{"load-game", "", 0, "loads the game with the current load order (new runtime ids) and fires the load event"}, &LoadGameStep},
     };

@@ -73,6 +73,12 @@ void MovieStep(Session& session, const StepArgs& args) {
 }
 
 void Assign(Session& session, const StepArgs& args) {
+    if (args[0] == "none") {
+        SetItemBeingAssigned(nullptr);
+        session.out << "  host: the item menu assigns nothing\n";
+        return;
+    }
+    if (args.size() < 2) session.Fail("'assign' needs FILE LOCALID or none");
     Form* item = session.Loaded(args[0], args[1]);
     SetItemBeingAssigned(item);
     session.out << "  host: the item menu assigns " << Session::Quote(item->name) << " (runtime id "
@@ -93,7 +99,7 @@ const std::vector<StepRow>& MenuSteps() {
         {{"mode", "assign|free", 1, "the item menus' assignment mode, or free play"}, &Mode},
         {{"menu", "open|close NAME [other-mod]", 2, "opens a menu (the favourites menu gets the extended movie, or another mod's) and tells the plug-in; closes it"}, &MenuStep},
         {{"movie", "refuse PATH|refuse-from N|fail-construct-from N|fail-length-from N|no-growth|normal", 1, "the favourites movie (open now or next) refuses sets of a variable, or every set from the n-th on; fails `ConstructItem` from the n-th call on; fails the array-length reads from the n-th on; never grows its array (the next one); or works again"}, &MovieStep},
-        {{"assign", "FILE LOCALID", 2, "the item the inventory menu is assigning"}, &Assign},
+        {{"assign", "FILE LOCALID|none", 1, "the item the inventory menu is assigning, or none (the game clears it)"}, &Assign},
         {{"click", "N", 1, "the player chooses quick key N in the favourites menu"}, &Click},
     };
     return rows;

@@ -3,12 +3,13 @@
 // of the load order.
 #include "persistence/items_file.h"
 
-#include <cstdio>
-#include <fstream>
+#include <iterator>
+#include <sstream>
 
 #include "items/form_text.h"
 #include "persistence/form_identity.h"
 #include "platform/paths.h"
+#include "platform/win32.h"
 #include "core/error_report.h"
 #include "game/game.h"
 #include "core/state.h"
@@ -44,8 +45,6 @@ void WriteQuickItems(std::ostream& out) {
     }
 }
 
-void RemoveQuietly(const std::string& path) { std::remove(NativePath(path).c_str()); }
-
 }  // namespace
 
 bool VerifyQuickItem(const Game::Form* form, int quickKey) {
@@ -62,37 +61,76 @@ bool VerifyQuickItem(const Game::Form* form, int quickKey) {
     return false;
 }
 
-// The new content goes to a temporary file beside the items file, which then
-// replaces the items file in one step: whenever the process ends, the items
-// file holds either the old or the new content, never a part of either.
+namespace {
+
+// Another program (a virus scanner, a cloud-sync client, an editor) may hold
+// the items file or the new temporary file open for a moment; Windows then
+// refuses the replace. The save tries again a few times, waiting 150 ms at
+// most in all on the game's thread, before it gives up.
+constexpr DWORD replaceWaits[] = {10, 20, 40, 80};
+
+bool HeldForAMoment(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED; }
+
+bool ReplaceRetryingBriefly(const std::string& source, const std::string& target) {
+    for (std::size_t attempt = 0;; ++attempt) {
+        if (ReplaceFileInOneStep(source, target)) return true;
+        if (attempt == std::size(replaceWaits) || !HeldForAMoment(GetLastError())) return false;
+        Sleep(replaceWaits[attempt]);
+    }
+}
+
+// Writes all of `bytes` and pushes them to the disk, then closes the file.
+// False when any of it failed (a full disk writes part of the bytes).
+bool WriteAllAndClose(HANDLE file, const std::string& bytes) {
+    DWORD written = 0;
+    bool complete = bytes.size() <= 0xFFFFFFFFu &&
+                    (bytes.empty() ||
+                     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) &&
+                    written == bytes.size() && FlushFileBuffers(file);
+    complete = CloseHandle(file) && complete;
+    return complete;
+}
+
+void DeleteQuietly(const std::string& path) { DeleteFileA(NativePath(path).c_str()); }
+
+}  // namespace
+
+// The new content goes to a temporary file beside the items file (its name
+// ends in ".tmp", so nothing reads it as an items file), which then replaces
+// the items file in one step: whenever the process ends, the items file holds
+// either the old or the new content, never a part of either. A temporary file
+// left by an earlier save that did not end is overwritten.
 void FlushQuickItemsToFile() {
     const std::string name = GetPlayerID(false);
     const std::string path = pluginFolder + name;
     const std::string temporaryPath = path + ".tmp";
 
-    std::ofstream out(NativePath(temporaryPath), std::ios::out | std::ios::binary | std::ios::trunc);
-    using Check = ItemsFileOpenCheck;
-    if (ReportItemsFileOpen("Velloquin::FlushQuickItemsToFile", path, out.is_open(), out,
-                            {{Check::NotOpen, 467, 1}, {Check::Failed, 472, 1}, {Check::Bad, 477, 1}})) {
-        out.close();
-        RemoveQuietly(temporaryPath);
+    const HANDLE file = CreateFileA(NativePath(temporaryPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        // As a stream that could not be opened: not open (467), and in the fail state (472).
+        ReportError("Velloquin::FlushQuickItemsToFile", 467, ItemsFileOpenError(path, 1));
+        ReportError("Velloquin::FlushQuickItemsToFile", 472, ItemsFileOpenError(path, 1));
         return;
     }
 
+    std::ostringstream content;
     try {
-        WriteQuickItems(out);
+        WriteQuickItems(content);
     } catch (...) {
-        out.setstate(std::ios::badbit);
+        content.setstate(std::ios::badbit);
     }
-    out.close();
-    // A file that could not be written completely never replaces the old one.
-    if (!out) {
-        RemoveQuietly(temporaryPath);
+    // A file that could not be written completely (a full disk, a failing
+    // write) never replaces the old one; like every write error after the
+    // open, it is not reported.
+    if (!WriteAllAndClose(file, content.str()) || !content) {
+        DeleteQuietly(temporaryPath);
         return;
     }
-    if (!ReplaceFileInOneStep(temporaryPath, path)) {
-        // The items file itself cannot be written (read-only, a folder, in use): as when it cannot be opened.
-        RemoveQuietly(temporaryPath);
+    if (!ReplaceRetryingBriefly(temporaryPath, path)) {
+        // The items file itself cannot be written (read-only, a folder, held by another program): as when it
+        // cannot be opened. The old file stays whole.
+        DeleteQuietly(temporaryPath);
         ReportError("Velloquin::FlushQuickItemsToFile", 467, ItemsFileOpenError(path, 1));
         ReportError("Velloquin::FlushQuickItemsToFile", 472, ItemsFileOpenError(path, 1));
     }

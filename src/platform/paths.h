@@ -24,7 +24,8 @@ inline std::string InGameFolder(const std::string& gameFolder, const std::string
 // Puts the file `source` in the place of `target` in one step (both Windows
 // paths, in one folder): at any moment `target` is the old file or the new one.
 // A target that is read-only or a folder is refused, on every platform and
-// under every Windows emulation alike. False when nothing was replaced.
+// under every Windows emulation alike (error ERROR_FILE_READ_ONLY). False when
+// nothing was replaced; the last error then says why.
 bool ReplaceFileInOneStep(const std::string& source, const std::string& target);
 
 }  // namespace Velloquin

@@ -7,7 +7,8 @@
 //   (shown or hidden, and its key code);
 // - when every item the items file names exists in the game and may stand in
 //   a slot, the lines the doctor says take effect hold exactly the items the
-//   plug-in's own reader puts into the slots, one line per filled slot.
+//   plug-in's own reader puts into the slots, one line per filled slot;
+//   otherwise every item of those lines that the game has is in a slot.
 // Input: Velloquin.ini, then "@@@@\n" and VelloquinCustom.ini, then "@@@@\n"
 // and the character's items file; a file whose part is absent is not written.
 #include <unistd.h>
@@ -17,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <set>
@@ -256,13 +258,14 @@ const Velloquin::Game::Form* UsableItem(const std::string& line) {
 
 void CheckItems(const Json& report, const std::string& json) {
     const std::vector<std::string> lines = ItemLines();
-    // Only a file whose every item line names a usable item can be compared.
+    // Whether every item line names an item the game has and that may stand in a slot.
+    bool allUsable = true;
     for (std::size_t n = 1; n < lines.size(); ++n) {
         const Velloquin::QuickItemLine parsed = Velloquin::ParseQuickItemLine(lines[n]);
         bool namesItem = false;
         for (std::size_t j = 0; j < Velloquin::quickSlotCount; ++j)
             namesItem = namesItem || (parsed.namesSlot[j] && !parsed.marksEmpty[j]);
-        if (namesItem && !parsed.localId.empty() && !parsed.dataFile.empty() && !UsableItem(lines[n])) return;
+        if (namesItem && !parsed.localId.empty() && !parsed.dataFile.empty() && !UsableItem(lines[n])) allUsable = false;
     }
 
     std::multiset<const void*> claimed;
@@ -271,7 +274,7 @@ void CheckItems(const Json& report, const std::string& json) {
             if (line["status"].text != "item") continue;
             const auto number = static_cast<std::size_t>(line["line"].number);
             Check(number >= 1 && number < lines.size(), "an items line that is not in the file", json);
-            claimed.insert(UsableItem(lines[number]));
+            if (const auto* item = UsableItem(lines[number])) claimed.insert(item);
         }
 
     fs::current_path(gameFolder);
@@ -281,7 +284,14 @@ void CheckItems(const Json& report, const std::string& json) {
     std::multiset<const void*> held;
     for (const auto* form : Velloquin::quickItems)
         if (form) held.insert(form);
-    Check(claimed == held, "the items the doctor says take effect are not the ones the plug-in puts in the slots", json);
+    if (allUsable) {
+        Check(claimed == held, "the items the doctor says take effect are not the ones the plug-in puts in the slots", json);
+    } else {
+        // Items the game does not have only ever take slots in the doctor's model: whatever it says takes
+        // effect and the game has, the plug-in holds.
+        Check(std::includes(held.begin(), held.end(), claimed.begin(), claimed.end()),
+              "the doctor says an item takes effect that the plug-in does not put in a slot", json);
+    }
 }
 
 }  // namespace

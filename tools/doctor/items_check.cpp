@@ -66,6 +66,8 @@ void CheckFile(Findings& findings, const std::string& folder, const std::string&
         std::string item;
     };
     std::array<std::optional<Held>, quickSlotCount> slots{};
+    // Per slot emptied by a line whose item the game may not have: the line that then still holds it.
+    std::array<std::optional<int>, quickSlotCount> keptIfMissing{};
     std::string text;
     int number = 0;
     while (ReadItemsFileLine(in, text)) {
@@ -121,10 +123,17 @@ void CheckFile(Findings& findings, const std::string& folder, const std::string&
             if (line.quickKeys.size() > 1)
                 warn(WarningKind::ItemsSeveralSlots, "this line names more than one slot; its item goes to the last of them only.");
             const std::string item = ItemKey(localId, parsed.dataFile);
+            // The reader puts the item into each slot the line names and moves it on at once: it ends in the
+            // last of them, and the others end empty, when the game has the item. When it does not, the line
+            // changes nothing. The model follows the first case and never holds the item in the other slots.
+            std::size_t last = quickSlotCount;
+            for (std::size_t j = 0; j < quickSlotCount; ++j)
+                if (parsed.namesSlot.at(j) && !parsed.marksEmpty.at(j)) last = j;
             for (std::size_t j = 0; j < quickSlotCount; ++j) {
                 if (!parsed.namesSlot.at(j) || parsed.marksEmpty.at(j)) continue;
                 const std::string slot = std::to_string(firstQuickKey + static_cast<int>(j));
-                if (slots[j] && slots[j]->line != index) {
+                const std::string lastSlot = std::to_string(firstQuickKey + static_cast<int>(last));
+                if (slots[j]) {
                     ItemsLine& earlier = file.lines[slots[j]->line];
                     const std::string earlierLine = std::to_string(earlier.line);
                     earlier.status = "replaced";
@@ -133,29 +142,43 @@ void CheckFile(Findings& findings, const std::string& folder, const std::string&
                     // The reader changes a slot only for an item the game has.
                     warn(WarningKind::ItemsReplaced,
                          "slot " + slot + " was already given on line " + earlierLine +
-                             ". If the game has this line's item, it takes the slot and line " + earlierLine +
-                             " has no effect; if it does not (its data file is not loaded, or the item is gone), the "
-                             "slot keeps the item of line " + earlierLine + ".");
+                             (j == last ? ". If the game has this line's item, it takes the slot and line " +
+                                              earlierLine + " has no effect"
+                                        : ". If the game has this line's item, it goes on to slot " + lastSlot +
+                                              ", slot " + slot + " ends empty and line " + earlierLine +
+                                              " has no effect") +
+                             "; if it does not (its data file is not loaded, or the item is gone), the slot keeps "
+                             "the item of line " + earlierLine + ".");
+                    keptIfMissing[j] = earlier.line;
+                } else if (keptIfMissing[j]) {
+                    // An earlier line emptied the slot only if the game had its item.
+                    warn(WarningKind::ItemsReplaced,
+                         "slot " + slot + " still holds the item of line " + std::to_string(*keptIfMissing[j]) +
+                             " if the game does not have the item of the line that emptied it; this line's item "
+                             "then takes its place.");
                 }
+                if (j != last) {
+                    slots[j].reset();
+                    continue;
+                }
+                keptIfMissing[j].reset();
                 slots[j] = Held{index, item};
                 // One item sits in one slot: the slot named later keeps it.
                 for (std::size_t k = 0; k < quickSlotCount; ++k) {
                     if (k == j || !slots[k] || slots[k]->item != item) continue;
-                    if (slots[k]->line != index) {
-                        ItemsLine& earlier = file.lines[slots[k]->line];
-                        earlier.status = "replaced";
-                        earlier.replacedBy = number;
-                        earlier.movedTo = firstQuickKey + static_cast<int>(j);
-                        warn(WarningKind::ItemsSameItem,
-                             "the same item is already in slot " + std::to_string(firstQuickKey + static_cast<int>(k)) +
-                                 " (line " + std::to_string(earlier.line) + ")" +
-                                 (earlier.localId == parsed.localId && earlier.dataFile == parsed.dataFile
-                                      ? std::string(".")
-                                      : ": item ids are read as numbers and data file names without regard to case, "
-                                        "so both lines name one item.") +
-                                 " An item sits in one slot only: it moves to slot " + slot + ", and slot " +
-                                 std::to_string(firstQuickKey + static_cast<int>(k)) + " ends empty.");
-                    }
+                    ItemsLine& earlier = file.lines[slots[k]->line];
+                    earlier.status = "replaced";
+                    earlier.replacedBy = number;
+                    earlier.movedTo = firstQuickKey + static_cast<int>(j);
+                    warn(WarningKind::ItemsSameItem,
+                         "the same item is already in slot " + std::to_string(firstQuickKey + static_cast<int>(k)) +
+                             " (line " + std::to_string(earlier.line) + ")" +
+                             (earlier.localId == parsed.localId && earlier.dataFile == parsed.dataFile
+                                  ? std::string(".")
+                                  : ": item ids are read as numbers and data file names without regard to case, "
+                                    "so both lines name one item.") +
+                             " An item sits in one slot only: it moves to slot " + slot + ", and slot " +
+                             std::to_string(firstQuickKey + static_cast<int>(k)) + " ends empty.");
                     slots[k].reset();
                     break;
                 }

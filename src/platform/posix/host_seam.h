@@ -23,8 +23,18 @@ struct VelloquinHostSeam {
     // Optional: libraries the host provides by name (null: none), and their functions.
     void* (*loadLibrary)(const char* fileName);
     void* (*procAddress)(void* module, const char* name);
+    // Optional: the file system as players have it. Whether another program
+    // holds the file open without delete sharing (its path as the stand-in
+    // opens it); how many of `requested` bytes the disk takes before it is
+    // full; and waits of the calling thread (the host's clock runs on).
+    bool (*fileHeld)(const char* path);
+    std::uint32_t (*writeRoom)(std::uint32_t requested);
+    void (*sleep)(std::uint32_t milliseconds);
 };
 
 // Defined by the host program (exported from the executable).
 __attribute__((weak)) VelloquinHostSeam* VelloquinHost_Seam();
 }
+
+// Whether another program holds the file at this native path (the host says so).
+bool HeldByAnotherProgram(const char* nativePath);

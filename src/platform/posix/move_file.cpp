@@ -7,11 +7,19 @@
 #include <cstdio>
 
 #include "platform/paths.h"
+#include "platform/posix/host_seam.h"
 #include "platform/posix/win32_posix.h"
 
 namespace Velloquin {
 
 bool ReplaceFileInOneStep(const std::string& source, const std::string& target) {
+    // A read-only target or a folder stays what it is however often the move is tried.
+    struct stat status {};
+    if (lstat(NativePath(target).c_str(), &status) == 0 &&
+        (S_ISDIR(status.st_mode) || !(status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))) {
+        SetLastError(ERROR_FILE_READ_ONLY);
+        return false;
+    }
     return MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
@@ -58,8 +66,12 @@ BOOL MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
         SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND : ErrorOf(errno));
         return 0;
     }
+    // A file another program holds open: Windows refuses to move it away
+    // (a sharing violation) or to replace it (access denied).
+    if (HeldByAnotherProgram(from.c_str())) return SetLastError(ERROR_SHARING_VIOLATION), 0;
     struct stat target {};
     if (lstat(to.c_str(), &target) == 0) {
+        if (HeldByAnotherProgram(to.c_str())) return SetLastError(ERROR_ACCESS_DENIED), 0;
         if (!(flags & MOVEFILE_REPLACE_EXISTING)) return SetLastError(ERROR_ALREADY_EXISTS), 0;
         if (S_ISDIR(target.st_mode) || !(target.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))
             return SetLastError(ERROR_ACCESS_DENIED), 0;

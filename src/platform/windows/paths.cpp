@@ -13,7 +13,7 @@ bool ReplaceFileInOneStep(const std::string& source, const std::string& target) 
     const DWORD attributes = GetFileAttributesA(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
-        SetLastError(ERROR_ACCESS_DENIED);
+        SetLastError(ERROR_FILE_READ_ONLY);
         return false;
     }
     return MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;

@@ -220,6 +220,11 @@ TEST_F(SlotDetailsTest, NothingFound) {
     EXPECT_FALSE(d.isEquipped);
     Compute(5, nullptr, false);
 
+    // A player but no data handler: no powers to look through, an empty tile.
+    TestHost::SetDataHandlerPresent(false);
+    EXPECT_TRUE(Compute(5, gone, false).name.empty());
+    TestHost::SetDataHandlerPresent(true);
+
     // An absent inventory list reads as nothing carried.
     TestHost::AddItem(gone);
     TestHost::SetInventoryPresent(false);

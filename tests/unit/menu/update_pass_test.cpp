@@ -279,6 +279,33 @@ TEST_F(UpdatePassTest, AMenuThatNeverWorksIsClosedAfter1200MillisecondsOfFailure
     EXPECT_EQ(LiveHostStrings(), 0);
 }
 
+// A failure belongs to one opening of the menu: after the player closes and
+// opens it again, the old failure's time does not close the new one, whether
+// or not a pass saw the menu closed in between.
+TEST_F(UpdatePassTest, AFillThatFailedOnAnEarlierOpeningDoesNotCloseTheNextOne) {
+    for (const bool passSeesItClosed : {false, true}) {
+        SCOPED_TRACE(passSeesItClosed ? "a pass ran while it was closed" : "reopened between two passes");
+        SetInventoryPresent(false);
+        MakeFavoritesMovie(ShowMenu("FavoritesMenu"));
+        Advance(130);
+        Frame();
+        ASSERT_TRUE(V::populateFailed);
+        Advance(1100);
+        SetMenuOpen("FavoritesMenu", false);
+        if (passSeesItClosed) Frame();
+        SetInventoryPresent(true);
+        MakeFavoritesMovie(ShowMenu("FavoritesMenu"));
+        Advance(130);  // 1230 ms after the first opening's failure
+        Frame();
+        EXPECT_TRUE(CloseRequests().empty());
+        EXPECT_TRUE(V::favoritesMenuPopulated);
+        EXPECT_FALSE(V::populateFailed);
+        SetMenuOpen("FavoritesMenu", false);
+        Advance(70);
+        Frame();
+    }
+}
+
 // Each timing rule one nanosecond before and exactly at the point where it changes.
 TEST_F(UpdatePassTest, TimingBoundariesOfTheThrottleTheHoldsAndTheForcedClose) {
     Frame();

@@ -84,6 +84,9 @@ const std::vector<Query>& Table() {
         {"layout.ini", "EmptySec", "x", "D", 10000, 1, "D"},
         {"layout.ini", "Tail", "t", "D", 10000, 4, "last"},
         {"layout.ini", " Tail ", " t ", "D", 10000, 4, "last"},
+        // An empty header "[]" ends the section before it.
+        {"sections.ini", "Before", "b", "D", 10000, 1, "1"},
+        {"sections.ini", "Before", "after", "D", 10000, 1, "D"},
         {"layout.ini", "Nosuch", "k", "dflt", 10000, 4, "dflt"},
         // The default.
         {"layout.ini", "Visibility", "missing", "dflt  ", 10000, 4, "dflt"},

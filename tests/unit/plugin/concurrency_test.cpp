@@ -105,3 +105,37 @@ TEST(Concurrency, MenuCallbacksSinksTheHookLoadsAndResetsRunTogether) {
     EXPECT_TRUE(V::stateMutex.try_lock());
     V::stateMutex.unlock();
 }
+
+// The item menus' openings are taken in turn with the passes: the menu
+// callback waits while a pass on another thread holds the state lock, for
+// every menu it records, and returns once the pass is done.
+TEST(Concurrency, MenuCallbacksWaitForAPassOnAnotherThread) {
+    ResetWorld();
+    ResetPluginState();
+    for (const char* name : {"InventoryMenu", "PowersMenu", "FavoritesMenu"}) {
+        SCOPED_TRACE(name);
+        FakeMenu menu{FakeMenuTable(), name};
+        std::atomic<bool> passHolds{false};
+        std::atomic<bool> passDone{false};
+        std::atomic<bool> callbackReturned{false};
+        std::atomic<bool> returnedAfterThePass{false};
+        std::thread pass([&] {  // a pass holds the state lock for 100 ms
+            std::lock_guard lock(V::stateMutex);
+            passHolds = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            passDone = true;
+        });
+        while (!passHolds) std::this_thread::yield();
+        std::thread loader([&] {
+            V::OnMenuOpen(&menu);
+            returnedAfterThePass = passDone.load();
+            callbackReturned = true;
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        EXPECT_FALSE(callbackReturned.load());
+        pass.join();
+        loader.join();
+        EXPECT_TRUE(callbackReturned.load());
+        EXPECT_TRUE(returnedAfterThePass.load());
+    }
+}

@@ -262,7 +262,10 @@ TEST(Doctor, ItemsLinesAreReadAsThePluginReadsThem) {
                             "QuickKey17 |0001A2B3|halvorine.esm\r\n"
                             "QuickKey18 |zzzzzz|Armory.esp\r\n"
                             "QuickKey19 |801|Armory.esp\r\n"
-                            "QuickKey19 ||None\r\n");
+                            "QuickKey19 ||None\r\n"
+                            "QuickKey20 |000900|Armory.esp\r\n"
+                            "QuickKey20 |QuickKey21 |ABC|Gone.esp\r\n"
+                            "QuickKey20 |000901|Armory.esp\r\n");
     const Findings f = Examine(TestHost::GameFolder());
     const struct {
         const char* code;
@@ -275,6 +278,10 @@ TEST(Doctor, ItemsLinesAreReadAsThePluginReadsThem) {
         {"items-bad-id", 7, "longer than 6 characters"},
         {"items-bad-id", 8, "\"zzzzzz\" is not a hexadecimal number"},
         {"items-none-keeps", 10, "slot 19 keeps the item of line 9"},
+        // A line for two slots whose item the game may not have: slot 20 ends empty only if it has it.
+        {"items-several-slots", 12, "goes to the last of them only"},
+        {"items-replaced", 12, "it goes on to slot 21, slot 20 ends empty and line 11 has no effect; if it does not"},
+        {"items-replaced", 13, "slot 20 still holds the item of line 11 if the game does not have the item"},
     };
     ASSERT_EQ(f.warnings.size(), std::size(expected)) << Dump(f);
     for (std::size_t i = 0; i < std::size(expected); ++i) {
@@ -284,12 +291,13 @@ TEST(Doctor, ItemsLinesAreReadAsThePluginReadsThem) {
     }
     ASSERT_EQ(f.itemsFiles.size(), 1u);
     const auto& lines = f.itemsFiles[0].lines;
-    ASSERT_EQ(lines.size(), 10u);
+    ASSERT_EQ(lines.size(), 13u);
     const struct {
         const char* status;
         int replacedBy, movedTo;
     } statuses[] = {{"replaced", 2, 13}, {"item", 0, 0},    {"replaced", 4, 15}, {"item", 0, 0}, {"replaced", 6, 0},
-                    {"item", 0, 0},      {"skipped", 0, 0}, {"skipped", 0, 0},   {"item", 0, 0}, {"empty", 0, 0}};
+                    {"item", 0, 0},      {"skipped", 0, 0}, {"skipped", 0, 0},   {"item", 0, 0}, {"empty", 0, 0},
+                    {"replaced", 12, 0}, {"item", 0, 0},    {"item", 0, 0}};
     for (std::size_t i = 0; i < lines.size(); ++i) {
         EXPECT_EQ(lines[i].status, statuses[i].status) << "line " << i + 1;
         EXPECT_EQ(lines[i].replacedBy, statuses[i].replacedBy) << "line " << i + 1;
