@@ -15,7 +15,7 @@ extern const std::string settingsFolder;  // ".\Data\QVEX\Plugins\"
 
 // Resets and refills quickKeyVisible, quickKeyCodes and gamepadModifier from
 // Velloquin.ini, then VelloquinCustom.ini: ReadSettings, then ApplySettings.
-void LoadSettings();
+void LoadSettings() REQUIRES(stateMutex);
 
 // What reading the settings did with one non-empty value, in the order the
 // values were read; the settings doctor uses these to explain a player's files.
@@ -67,7 +67,7 @@ struct SettingsRecord {
 SettingsRecord ReadSettings();
 
 // Makes the record's codes, visibility and modifier the plug-in's.
-void ApplySettings(const SettingsRecord& record);
+void ApplySettings(const SettingsRecord& record) REQUIRES(stateMutex);
 
 // One value of settingsFolder + baseName + ".ini"; empty when the file is missing.
 std::string ReadIniValue(const std::string& baseName, const std::string& section, const std::string& key,

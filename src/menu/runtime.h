@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "core/state.h"
 #include "game/game.h"
 
 namespace Velloquin {
@@ -17,10 +18,10 @@ inline constexpr std::uint32_t lastPolledKeyCode = 254;
 void RunUpdatePass(bool fromHook);
 
 // The menu pass on the open favourites menu: true on success.
-bool ProcessOpenFavoritesMenu();
+bool ProcessOpenFavoritesMenu() REQUIRES(stateMutex);
 
 // Reads the player's choice in the open favourites menu and acts on it.
-void ProcessMenuSelection();
+void ProcessMenuSelection() REQUIRES(stateMutex);
 
 // Equips the item or activates the power of one slot.
 void ActivateQuickItem(Game::Form* form);

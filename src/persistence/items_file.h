@@ -13,8 +13,8 @@ namespace Velloquin {
 std::string GetPlayerID(bool forReading);
 bool VerifyQuickItem(const Game::Form* form, int quickKey);
 std::vector<std::string> ListFilesWithExtension(const std::string& folder, const std::string& extension);
-void FlushQuickItemsToFile();
-void ReloadFavoriteItems();
+void FlushQuickItemsToFile() REQUIRES(stateMutex);
+void ReloadFavoriteItems() REQUIRES(stateMutex);
 
 // One items-file line as the reader sees it: the slot keys ("QuickKey" n " |")
 // found anywhere in it, which of them carry the empty marker "|None" right
