@@ -94,6 +94,8 @@ void DriveOpenMenu(std::int64_t now, bool fromHook) REQUIRES(stateMutex) {
 }  // namespace
 
 void RunUpdatePass(bool fromHook) {
+    // A busy lock drops the pass. Past the try_lock the lock is held (the
+    // analysis knows it from TRY_ACQUIRE), and the StateLock drops it.
     if (!stateMutex.try_lock()) return;
     StateLock lock(stateMutex, std::adopt_lock);
 
