@@ -166,6 +166,7 @@ bool MovieSetVariable(Movie* movie, const char* path, const MenuValue* value, st
 
 bool MovieGetVariable(Movie* movie, MenuValue* out, const char* path) {
     const std::string name = path ? path : "";
+    if (movie->beforeGet) movie->beforeGet(name);
     if (out && (out->type & managedValueBit))
         World().releaseErrors.push_back("get of " + name + " into a value still holding a reference");
     MovieVariable* variable = movie->Variable(name);

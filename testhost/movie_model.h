@@ -89,6 +89,10 @@ struct Movie {
     int sets = 0;               // sets and invokes seen so far
     int invokes = 0;
 
+    // Run on the calling thread before a get is answered, with the variable's
+    // path: the game does something else while the plug-in waits for it.
+    std::function<void(const std::string& path)> beforeGet;
+
     MovieVariable& AddVariable(const std::string& path, ValueKind kind, bool managed = false);
     MovieVariable* Variable(const std::string& path);
     // The variable's value as the records show it ("Int 3", "String \"x\"").

@@ -15,7 +15,7 @@ extern const std::string settingsFolder;  // ".\Data\QVEX\Plugins\"
 
 // Resets and refills quickKeyVisible, quickKeyCodes and gamepadModifier from
 // Velloquin.ini, then VelloquinCustom.ini: ReadSettings, then ApplySettings.
-void LoadSettings();
+void LoadSettings() REQUIRES(stateMutex);
 
 // What reading the settings did with one non-empty value, in the order the
 // values were read; the settings doctor uses these to explain a player's files.
@@ -72,7 +72,7 @@ inline const std::string inWorkingFolder;  // empty: the working folder
 SettingsRecord ReadSettings(const std::string& gameFolder);
 
 // Makes the record's codes, visibility and modifier the plug-in's.
-void ApplySettings(const SettingsRecord& record);
+void ApplySettings(const SettingsRecord& record) REQUIRES(stateMutex);
 
 // One value of settingsFolder + baseName + ".ini" (below gameFolder); empty
 // when the file is missing.

@@ -1,22 +1,31 @@
-// The favourites-menu runtime state and the slot table. All of it is
-// constant-initialised (no start-up order to respect) and lives until the
-// process ends; nothing is ever freed.
+// The favourites-menu runtime state and the slot table. Everything here but
+// stateMutex is constant-initialised. stateMutex (a std::recursive_mutex
+// inside) may be initialised by code that runs when the library is mapped:
+// neither the standard nor MSVC promises constant initialisation for it.
+// Either way it is ready before the loader calls QVEXPlugin_Load, and so
+// before any entry can take it; no start-up code uses it. It all lives until
+// the process ends; nothing is ever freed.
 #include "core/state.h"
 
 namespace Velloquin {
 
-// The one lock. Recursive: the update pass holds it while activation,
-// population, selection and the deferred reload take it again. The update
-// pass try-locks it (a busy lock drops the pass); the menu callback and the
+// The one lock. The update pass try-locks it (a busy lock drops the pass) and
+// runs everything it calls under it: activation, population, selection, the
+// deferred reload and the flush of the items file. The menu callback and the
 // game-load sink take it blocking.
-std::recursive_mutex stateMutex;
+StateMutex stateMutex;
 
-// Set once (to 1) by the update pass or the menu fill when the movie is not
-// the extended one or the player id cannot be read; read by every entry,
-// without the lock. Never cleared.
+// The lock-free flags: atomics, written and read without stateMutex.
+//
+// Set once (to 1) when the movie is not the extended one (the menu fill, in
+// the update pass) or the player id cannot be read (GetPlayerID: in the
+// update pass's deferred reload and its flush when the favourites menu
+// closes, and in the game-load sink's reload); read by every entry. Never
+// cleared. The load sink reads it again once it holds the lock, as a pass
+// may set it while the sink waits.
 std::atomic<std::uint8_t> pluginInactive{0};
 // Set by the game-reset sink and the menu callback (credits), cleared by the
-// update pass when it performs the reload; no lock.
+// update pass when it performs the reload.
 std::atomic<std::uint8_t> reloadPending{0};
 // Written with reloadPending by the same writers; read by the update pass.
 std::atomic<std::int64_t> creditsMenuTime{0};
@@ -40,19 +49,8 @@ std::array<bool, quickSlotCount> quickKeyVisible{};
 // Written with the codes by the settings reader; read by the update pass.
 std::uint32_t gamepadModifier = 0;
 
-// The controller, written and read by the update pass only, under stateMutex.
-// XInput is looked up on the first pass that needs a gamepad code, once
-// (xinputGetState stays null when no XInput library loads). gamepadPort is
-// the port of the controller that last answered, -1 while none does; then
-// the look numbered gamepadProbePort (menu/gamepad.cpp) comes next, not
-// before gamepadNextProbeTime.
-bool xinputLookedUp = false;
-XInputGetStateFunction xinputGetState = nullptr;
-int gamepadPort = -1;
-int gamepadProbePort = 0;
-std::int64_t gamepadNextProbeTime = 0;
-
 void ResetRuntimeState() {
+    StateLock lock(stateMutex);
     pluginInactive = 0;
     reloadPending = 0;
     creditsMenuTime = 0;
@@ -67,11 +65,6 @@ void ResetRuntimeState() {
     quickKeyCodes.fill(0);
     quickKeyVisible.fill(true);
     gamepadModifier = 0;
-    xinputLookedUp = false;
-    xinputGetState = nullptr;
-    gamepadPort = -1;
-    gamepadProbePort = 0;
-    gamepadNextProbeTime = 0;
 }
 
 }  // namespace Velloquin

@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 
+#include "core/state.h"
 #include "game/game.h"
 
 namespace Velloquin {
@@ -19,17 +20,17 @@ inline constexpr std::uint8_t formTypeWeapon = 48;
 inline constexpr std::uint8_t formTypeConsumable = 54;
 
 // Keyword form -> icon name, ordered by the keyword's address.
-extern std::map<const Game::Form*, std::string> iconKeywords;
-extern const Game::Form* grenadeKeyword;
-extern const Game::Form* mineKeyword;
-extern const Game::Form* medicalKeyword1;
-extern const Game::Form* medicalKeyword2;
+extern std::map<const Game::Form*, std::string> iconKeywords GUARDED_BY(stateMutex);
+extern const Game::Form* grenadeKeyword GUARDED_BY(stateMutex);
+extern const Game::Form* mineKeyword GUARDED_BY(stateMutex);
+extern const Game::Form* medicalKeyword1 GUARDED_BY(stateMutex);
+extern const Game::Form* medicalKeyword2 GUARDED_BY(stateMutex);
 
 // The icon name of an inventory-category keyword's display name.
 std::string MakeCategoryIconName(std::string name);
 
-void PrecacheIconKeywords();
-bool GetIconCategory(const Game::Form* form, IconCategory* out);
+void PrecacheIconKeywords() REQUIRES(stateMutex);
+bool GetIconCategory(const Game::Form* form, IconCategory* out) REQUIRES(stateMutex);
 bool HasKeyword(const Game::Form* form, const Game::Form* keyword);
 
 }  // namespace Velloquin

@@ -20,9 +20,9 @@ constexpr std::uint32_t damageTypeEnergy = 0x2EB;
 
 bool IsEquippableType(std::uint8_t type) { return type == formTypeEquipment || type == formTypeWeapon; }
 
-bool IsGrenadeOrMine(const Game::Form* form) { return HasKeyword(form, grenadeKeyword) || HasKeyword(form, mineKeyword); }
+bool IsGrenadeOrMine(const Game::Form* form) REQUIRES(stateMutex) { return HasKeyword(form, grenadeKeyword) || HasKeyword(form, mineKeyword); }
 
-void ApplyIcon(const Game::Form* form, SlotDetails& details) {
+void ApplyIcon(const Game::Form* form, SlotDetails& details) REQUIRES(stateMutex) {
     IconCategory category;
     if (GetIconCategory(form, &category)) {
         details.iconName = std::move(category.iconName);
@@ -60,7 +60,7 @@ void ApplyDamage(Game::InventoryList* inventory, std::uint32_t position, std::ui
 
 // Fills name, count, damage and icon from the carried entry at `position`.
 void FillFromEntry(Game::Player* player, Game::InventoryList* inventory, std::uint32_t position,
-                   SlotDetails& details) {
+                   SlotDetails& details) REQUIRES(stateMutex) {
     const Game::InventoryEntry* entry = Game::InventoryEntryAt(inventory, position);
     const Game::Form* form = Game::EntryForm(entry);
     const std::uint8_t type = Game::FormType(form);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/state.h"
 #include "game/game.h"
 
 namespace Velloquin {
@@ -29,11 +30,11 @@ struct SlotDetails {
 };
 
 // The reset values for slot index `index`.
-SlotDetails MakeSlotDetails(std::int32_t index);
+SlotDetails MakeSlotDetails(std::int32_t index) REQUIRES(stateMutex);
 
 // Fills `details` for the slot; false when no display form was found.
 bool ComputeSlotDetails(std::int32_t index, const Game::Form* form, Game::Player* player,
-                        Game::InventoryList* inventory, SlotDetails& details);
+                        Game::InventoryList* inventory, SlotDetails& details) REQUIRES(stateMutex);
 
 // The first inventory position that carries each form (by form id), found in
 // one walk for all of them: the menu looks up twelve forms in a list that may
@@ -43,7 +44,8 @@ void FindCarriedEntries(const Game::Form* const* forms, std::size_t count, Game:
                         std::uint32_t* positions);
 // The same, with the slot's carried position already found.
 bool ComputeSlotDetails(std::int32_t index, const Game::Form* form, Game::Player* player,
-                        Game::InventoryList* inventory, SlotDetails& details, std::uint32_t carriedPosition);
+                        Game::InventoryList* inventory, SlotDetails& details, std::uint32_t carriedPosition)
+    REQUIRES(stateMutex);
 
 std::vector<const Game::Form*> GetOwnedPowers(Game::Player* player);
 std::string GetStackName(void* extraList);

@@ -4,7 +4,6 @@
 
 #include <iterator>
 
-#include "core/state.h"
 #include "platform/xinput.h"
 
 namespace Velloquin {
@@ -14,7 +13,28 @@ namespace {
 // controller sits, every other look; ports 1 to 3 in between.
 constexpr int probeOrder[] = {0, 1, 0, 2, 0, 3};
 constexpr int probeOrderLength = static_cast<int>(std::size(probeOrder));
+
+// The controller, written and read by the update pass only, under stateMutex.
+// XInput is looked up on the first pass that needs a gamepad code, once
+// (xinputGetState stays null when no XInput library loads). gamepadPort is
+// the port of the controller that last answered, -1 while none does; then
+// the look numbered gamepadProbePort (in probeOrder) comes next, not before
+// gamepadNextProbeTime.
+bool xinputLookedUp GUARDED_BY(stateMutex) = false;
+XInputGetStateFunction xinputGetState GUARDED_BY(stateMutex) = nullptr;
+int gamepadPort GUARDED_BY(stateMutex) = -1;
+int gamepadProbePort GUARDED_BY(stateMutex) = 0;
+std::int64_t gamepadNextProbeTime GUARDED_BY(stateMutex) = 0;
 }  // namespace
+
+void ResetGamepadState() {
+    StateLock lock(stateMutex);
+    xinputLookedUp = false;
+    xinputGetState = nullptr;
+    gamepadPort = -1;
+    gamepadProbePort = 0;
+    gamepadNextProbeTime = 0;
+}
 
 bool IsGamepadCodeDown(const GamepadReading& reading, std::uint32_t code) {
     if (code == leftTriggerCode) return reading.leftTrigger > triggerThreshold;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "config/key_names.h"
+#include "core/state.h"
 
 namespace Velloquin {
 
@@ -24,7 +25,11 @@ bool IsGamepadCodeDown(const GamepadReading& reading, std::uint32_t code);
 // call. A controller that answered is read once per call; without one, one
 // port is asked at most every gamepadProbeIntervalNs (port 0 every other
 // time, ports 1 to 3 in between; from port 0 again after a controller is
-// lost). Under stateMutex.
-bool ReadGamepad(std::int64_t now, GamepadReading& reading);
+// lost).
+bool ReadGamepad(std::int64_t now, GamepadReading& reading) REQUIRES(stateMutex);
+
+// Back to a plug-in that has not looked for XInput yet and knows no
+// controller (the tests); takes the lock.
+void ResetGamepadState();
 
 }  // namespace Velloquin

@@ -55,7 +55,7 @@ SlotOutcome PushFilledSlot(Pusher& push, const SlotDetails& d) {
 }
 
 // Pushes the twelve slots; false when a ConstructItem call failed.
-bool PushSlots(Pusher& push, Game::Player* player, Game::InventoryList* inventory) {
+bool PushSlots(Pusher& push, Game::Player* player, Game::InventoryList* inventory) REQUIRES(stateMutex) {
     const Game::Form* items[quickSlotCount];
     for (std::size_t i = 0; i < quickSlotCount; ++i) items[i] = quickItems.at(i);
     std::uint32_t carriedAt[quickSlotCount];
@@ -81,7 +81,7 @@ bool PushSlots(Pusher& push, Game::Player* player, Game::InventoryList* inventor
 
 // Appends empty entries until the movie's array holds 24; false when a
 // length read or a ConstructItem call failed.
-bool PadEntries(Pusher& push) {
+bool PadEntries(Pusher& push) REQUIRES(stateMutex) {
     const char* array = "root1.Menu_mc.FavoritesInfoA";
     for (int iteration = 0; iteration < paddingIterations; ++iteration) {
         std::uint32_t length = 0;
@@ -102,7 +102,7 @@ bool ProcessOpenFavoritesMenu() {
     const bool populated = favoritesMenuPopulated;
     Pusher push{openFavoritesMenu};
     bool success = false;
-    [&] {
+    [&]() REQUIRES(stateMutex) {  // called below, under the lock this function requires
         Game::Player* player = Game::PlayerObject();
         Game::InventoryList* inventory = Game::ReadInventoryList(player);
         if (!inventory) return;

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "config/key_names.h"  // the polled codes: firstPolledKeyCode to lastPolledKeyCode, IsPolledKeyCode
+#include "core/state.h"
 #include "game/game.h"
 
 namespace Velloquin {
@@ -12,10 +13,10 @@ namespace Velloquin {
 void RunUpdatePass(bool fromHook);
 
 // The menu pass on the open favourites menu: true on success.
-bool ProcessOpenFavoritesMenu();
+bool ProcessOpenFavoritesMenu() REQUIRES(stateMutex);
 
 // Reads the player's choice in the open favourites menu and acts on it.
-void ProcessMenuSelection();
+void ProcessMenuSelection() REQUIRES(stateMutex);
 
 // Equips the item or activates the power of one slot.
 void ActivateQuickItem(Game::Form* form);

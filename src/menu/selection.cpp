@@ -21,7 +21,7 @@ Game::Form* ItemBeingAssigned() {
     return manager ? Game::ReadField<Game::Form*>(manager, Game::Layout::favoritesAssigning) : nullptr;
 }
 
-void ClearSlotsHolding(const Game::Form* form) {
+void ClearSlotsHolding(const Game::Form* form) REQUIRES(stateMutex) {
     for (std::size_t i = 0; i < quickSlotCount; ++i)
         if (quickItems.at(i) == form) quickItems.at(i) = nullptr;
 }

@@ -30,7 +30,7 @@ bool BlockingMenuOpen() { return Game::IsMenuOpen("EndGameCreditsMenu") || Game:
 // slot entry that carries the code; only when none is down is the controller
 // read, once, and only when a gamepad code is bound. While a modifier is set,
 // gamepad codes count only while it is held.
-std::uint32_t PressedKeyCode(std::int64_t now) {
+std::uint32_t PressedKeyCode(std::int64_t now) REQUIRES(stateMutex) {
     std::uint32_t codes[quickSlotCount];
     std::size_t bound = 0;
     for (std::size_t i = 0; i < quickSlotCount; ++i) {
@@ -52,7 +52,7 @@ std::uint32_t PressedKeyCode(std::int64_t now) {
     return 0;
 }
 
-void PollKeys(std::int64_t now) {
+void PollKeys(std::int64_t now) REQUIRES(stateMutex) {
     if (const std::uint32_t code = PressedKeyCode(now)) {
         std::size_t slot = 0;
         while (quickKeyCodes.at(slot) != code) ++slot;
@@ -62,7 +62,7 @@ void PollKeys(std::int64_t now) {
     lastUpdateTime = now;
 }
 
-void DriveOpenMenu(std::int64_t now, bool fromHook) {
+void DriveOpenMenu(std::int64_t now, bool fromHook) REQUIRES(stateMutex) {
     if (!Game::IsMenuOpen("FavoritesMenu")) {
         favoritesMenuOpened = false;
         favoritesMenuPopulated = false;
@@ -94,8 +94,10 @@ void DriveOpenMenu(std::int64_t now, bool fromHook) {
 }  // namespace
 
 void RunUpdatePass(bool fromHook) {
-    std::unique_lock lock(stateMutex, std::try_to_lock);
-    if (!lock.owns_lock()) return;
+    // A busy lock drops the pass. Past the try_lock the lock is held (the
+    // analysis knows it from TRY_ACQUIRE), and the StateLock drops it.
+    if (!stateMutex.try_lock()) return;
+    StateLock lock(stateMutex, std::adopt_lock);
 
     const std::int64_t now = SteadyNow();
     if (now - lastUpdateTime < throttleNs || now - creditsMenuTime < holdAfterCreditsNs || pluginInactive ||

@@ -32,7 +32,7 @@ int KindOfFile(const Game::DataFile* file) {
 }
 
 // The slots' lines, in slot order; refused items are reported and left out.
-void WriteQuickItems(std::ostream& out) {
+void WriteQuickItems(std::ostream& out) REQUIRES(stateMutex) {
     for (std::size_t i = 0; i < quickSlotCount; ++i) {
         const int quickKey = firstQuickKey + static_cast<int>(i);
         const Game::Form* form = quickItems.at(i);

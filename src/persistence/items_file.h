@@ -18,8 +18,8 @@ inline constexpr const char* itemsFilePrefix = "VelloquinItems_";
 std::string GetPlayerID(bool forReading);
 bool VerifyQuickItem(const Game::Form* form, int quickKey);
 std::vector<std::string> ListFilesWithExtension(const std::string& folder, const std::string& extension);
-void FlushQuickItemsToFile();
-void ReloadFavoriteItems();
+void FlushQuickItemsToFile() REQUIRES(stateMutex);
+void ReloadFavoriteItems() REQUIRES(stateMutex);
 
 // The text of an items file's open error box: "<path> couldn't be opened, error code: <code>".
 std::string ItemsFileOpenError(const std::string& path, int code);

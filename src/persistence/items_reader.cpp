@@ -13,7 +13,7 @@ namespace Velloquin {
 namespace {
 
 // Tries one line against every slot key.
-void ApplyLine(const std::string& line) {
+void ApplyLine(const std::string& line) REQUIRES(stateMutex) {
     const QuickItemLine parsed = ParseQuickItemLine(line);
     for (std::size_t j = 0; j < quickSlotCount; ++j) {
         const int quickKey = firstQuickKey + static_cast<int>(j);

@@ -112,7 +112,7 @@ void OnMenuOpen(void* menuObject) {
         }
         const bool favorites = std::strcmp(name, "FavoritesMenu") == 0;
         if (!favorites && std::strcmp(name, "InventoryMenu") != 0 && std::strcmp(name, "PowersMenu") != 0) return;
-        std::lock_guard lock(stateMutex);
+        StateLock lock(stateMutex);
         if (favorites) {
             const std::int64_t now = SteadyNow();
             favoritesMenuOpened = true;

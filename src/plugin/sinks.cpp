@@ -40,8 +40,11 @@ std::uint32_t Velloquin_TESLoadGameEventClass::OnEvent(const TESLoadGameEvent&, 
         if (pluginInactive) return 0;
         // The reload clears and refills what the update pass walks (the icon
         // table, the slots and their keys): it waits for a pass on another
-        // thread to end, as the menu callback does.
-        std::lock_guard lock(stateMutex);
+        // thread to end, as the menu callback does. That pass may have made
+        // the plug-in inactive meanwhile, so the flag is read again under the
+        // lock.
+        StateLock lock(stateMutex);
+        if (pluginInactive) return 0;
         PrecacheIconKeywords();
         LoadSettings();
         ReloadFavoriteItems();

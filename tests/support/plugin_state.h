@@ -3,5 +3,9 @@
 #pragma once
 
 #include "core/state.h"
+#include "menu/gamepad.h"
 
-inline void ResetPluginState() { Velloquin::ResetRuntimeState(); }
+inline void ResetPluginState() {
+    Velloquin::ResetRuntimeState();
+    Velloquin::ResetGamepadState();
+}

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "forms.h"
+#include "game_folder.h"
 #include "game_runtime.h"
 #include "host.h"
 #include "menu/runtime.h"
@@ -116,13 +117,14 @@ TEST(Concurrency, MenuCallbacksWaitForAPassOnAnotherThread) {
         SCOPED_TRACE(name);
         FakeMenu menu{FakeMenuTable(), name};
         std::atomic<bool> passHolds{false};
+        std::atomic<bool> passMayEnd{false};
         std::atomic<bool> passDone{false};
         std::atomic<bool> callbackReturned{false};
         std::atomic<bool> returnedAfterThePass{false};
-        std::thread pass([&] {  // a pass holds the state lock for 100 ms
+        std::thread pass([&] {  // a pass holds the state lock until the callback waits for it
             std::lock_guard lock(V::stateMutex);
             passHolds = true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            while (!passMayEnd) std::this_thread::yield();
             passDone = true;
         });
         while (!passHolds) std::this_thread::yield();
@@ -131,11 +133,58 @@ TEST(Concurrency, MenuCallbacksWaitForAPassOnAnotherThread) {
             returnedAfterThePass = passDone.load();
             callbackReturned = true;
         });
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        while (V::stateMutex.Waiters() == 0 && !callbackReturned) std::this_thread::yield();
         EXPECT_FALSE(callbackReturned.load());
+        passMayEnd = true;
         pass.join();
         loader.join();
         EXPECT_TRUE(callbackReturned.load());
         EXPECT_TRUE(returnedAfterThePass.load());
     }
+}
+
+// A game load waits for the state lock while a pass on another thread finds
+// another mod's favourites movie and makes the plug-in inactive: once the load
+// holds the lock it reloads nothing. The load starts while the pass waits for
+// the movie's answer, and the pass goes on only once the load waits for the
+// lock, so the two meet in this order every time.
+TEST(Concurrency, ALoadThatWaitedWhileAPassMadeThePluginInactiveReloadsNothing) {
+    ResetWorld();
+    ResetPluginState();
+    ClearGameFolder();
+    SetNow(20'000'000'000);
+    LoaderMessage ready{nullptr, 2};
+    V::OnLoaderMessage(&ready);
+    // The game has no icon keyword: a reload would say so in a box.
+    Form* rifle = MakeForm(0x1001, typeWeapon, "Rifle");
+    AddItem(rifle);
+    V::quickItems[0] = reinterpret_cast<V::Game::Form*>(rifle);
+    Menu* favorites = OpenMenu("FavoritesMenu");
+    FavoritesMovieOptions otherMod;
+    otherMod.installFlag = false;
+    MakeFavoritesMovie(favorites, otherMod);
+    V::OnMenuOpen(favorites);
+    Advance(130);
+
+    std::thread load;
+    std::atomic<bool> loadReturned{false};
+    bool loadWaited = false;
+    MovieOf(favorites)->beforeGet = [&](const std::string& path) {
+        if (path != "root1.Menu_mc.bVelloquinInstalled" || load.joinable()) return;
+        load = std::thread([&] {
+            FireLoadGame();
+            loadReturned = true;
+        });
+        while (V::stateMutex.Waiters() == 0 && !loadReturned) std::this_thread::yield();
+        loadWaited = !loadReturned;
+    };
+    FirePlayerUpdate();  // the pass, on this thread
+    ASSERT_TRUE(load.joinable());
+    load.join();
+
+    EXPECT_TRUE(loadWaited);
+    EXPECT_TRUE(V::pluginInactive);
+    EXPECT_EQ(V::quickItems[0], reinterpret_cast<V::Game::Form*>(rifle));  // not read again
+    ASSERT_EQ(Boxes().size(), 1u);  // the pass's box, no "no Keyword could be found"
+    EXPECT_NE(Boxes()[0].text.find("FavoritesMenu.swf"), std::string::npos);
 }
