@@ -41,6 +41,9 @@ extern std::int64_t populateFailTime;
 extern std::array<Game::Form*, quickSlotCount> quickItems;
 extern std::array<std::uint32_t, quickSlotCount> quickKeyCodes;
 extern std::array<bool, quickSlotCount> quickKeyVisible;
+// [QuickKeyModifiers]: the keyboard key (Shift, Ctrl or Alt) that must be held
+// with slot i's key for the slot to be used; 0 = the key alone.
+extern std::array<std::uint32_t, quickSlotCount> quickKeyModifiers;
 // [Gamepad] iQuickKeyModifier: the gamepad code that must be held for gamepad
 // quick keys to fire; 0 = none.
 extern std::uint32_t gamepadModifier;

@@ -3,5 +3,9 @@
 #pragma once
 
 #include "core/state.h"
+#include "menu/key_poll.h"
 
-inline void ResetPluginState() { Velloquin::ResetRuntimeState(); }
+inline void ResetPluginState() {
+    Velloquin::ResetRuntimeState();
+    Velloquin::ForgetHeldKeys();
+}
