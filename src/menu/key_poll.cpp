@@ -49,6 +49,7 @@ void MakeOrder() {
     order.codes = quickKeyCodes;
     order.modifiers = quickKeyModifiers;
     order.made = true;
+    order.pass = 1;  // no key was seen down on the pass before the first one (seenDown 0)
     // The polled slots by code, then slot (insertion: twelve at most).
     std::array<std::uint8_t, quickSlotCount> slots{};
     std::size_t count = 0;
