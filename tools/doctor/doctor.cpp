@@ -53,6 +53,7 @@ Findings Examine(const std::string& gameFolder) {
             try {
                 CheckSettings(findings);
                 CheckGamepad(findings);
+                CheckChords(findings);
                 CheckItemsFiles(findings);
             } catch (const std::exception& e) {
                 findings.warnings.push_back({"", 0, WarningKind::DoctorFailed, "", std::string("the check stopped: ") + e.what()});

@@ -28,7 +28,7 @@ const std::vector<std::string>& KeysOf(const std::string& section) {
         return names;
     };
     static const std::vector<std::string> codeKeys = keys(CodeKey), visibilityKeys = keys(VisibilityKey);
-    return section == keysSection ? codeKeys : visibilityKeys;
+    return section == visibilitySection ? visibilityKeys : codeKeys;
 }
 
 bool IsKeyOf(const std::string& section, const std::string& name) {
@@ -41,6 +41,11 @@ std::string Lowered(std::string text) {
     for (char& c : text)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return text;
+}
+
+std::string ChordText(std::uint32_t modifier, std::uint32_t code) {
+    return GetBuiltInKeyName(modifier) + "+" + (GetBuiltInKeyName(code).empty() ? "0x" + Hex(code) : GetBuiltInKeyName(code)) +
+           " (0x" + Hex(modifier) + " with 0x" + Hex(code) + ")";
 }
 
 std::string KeyText(std::uint32_t code) {
@@ -62,6 +67,13 @@ std::string ReadBytes(const std::string& path) {
     std::ifstream in(NativePath(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+std::string Where(const Source& source) {
+    if (source.file.empty()) return "the default";
+    return source.file + (source.line > 0 ? " line " + std::to_string(source.line) : std::string());
+}
+
+}  // namespace
 
 // The line a value came from: the reader searches the first section of the
 // name and takes the first key of the name in it. Should the two readers
@@ -90,12 +102,7 @@ std::string LineText(const SettingsFile& file, int number) {
     return number > 0 ? file.lines[static_cast<std::size_t>(number - 1)].text : std::string();
 }
 
-std::string Where(const Source& source) {
-    if (source.file.empty()) return "the default";
-    return source.file + (source.line > 0 ? " line " + std::to_string(source.line) : std::string());
-}
-
-}  // namespace
+SettingsFile ScanSettingsFile(const std::string& name) { return SettingsFile{name, ScanIniText(ReadBytes(settingsFolder + name))}; }
 
 void CheckSettings(Findings& findings) {
     findings.mainFile = SettingsFileExists(settingsFolder, mainName);
@@ -106,7 +113,7 @@ void CheckSettings(Findings& findings) {
     std::map<std::string, SettingsFile> files;
     for (const std::string& name : {mainName, customName}) {
         if (!SettingsFileExists(settingsFolder, name)) continue;
-        SettingsFile file{name, ScanIniText(ReadBytes(settingsFolder + name))};
+        SettingsFile file = ScanSettingsFile(name);
         std::error_code error;
         const auto full = std::filesystem::absolute(NativePath(settingsFolder + name), error).string();
         if (!error && full.size() + 2 >= windowsPathLimit)
@@ -160,7 +167,12 @@ void CheckSettings(Findings& findings) {
                          Where(codeFrom[e.slot]) + ". To unbind it, set " + e.key + "=0 in " + mainName + ".");
             break;
         case SettingsValueEffect::AlreadyBound:
-            if (e.holder != e.slot) {
+            if (e.holder != e.slot && e.modifier != 0) {
+                Warn(findings, fileName, line, text, WarningKind::ChordRepeated,
+                     "the chord " + ChordText(e.modifier, e.code) + " is already " + SlotName(e.holder) + "'s (" +
+                         Where(codeFrom[e.holder]) + "), which keeps it; this line does not bind " + slot +
+                         ". Give " + slot + " another key or another modifier.");
+            } else if (e.holder != e.slot) {
                 std::string message = "the code " + KeyText(e.code) + " is already bound to " + SlotName(e.holder) +
                                       " (" + Where(codeFrom[e.holder]) + "), which keeps it; this line does not bind " +
                                       slot + ".";
@@ -169,6 +181,21 @@ void CheckSettings(Findings& findings) {
                                " binds: change " + CodeKey(e.holder) + " in " + mainName + ".";
                 Warn(findings, fileName, line, text, WarningKind::AlreadyBound, message);
             }
+            break;
+        case SettingsValueEffect::ModifierIsKey:
+            Warn(findings, fileName, line, text, WarningKind::ChordModifierIsKey,
+                 e.holder == e.slot
+                     ? "the chord " + ChordText(e.modifier, e.code) + " holds one key twice: a key cannot be its own "
+                       "modifier, so this line does not bind " + slot + "."
+                     : "the modifier " + KeyText(e.modifier) + " of " + slot + " is already the key of " +
+                           SlotName(e.holder) + " (" + Where(codeFrom[e.holder]) + "): each press of the chord would "
+                           "use that slot too, so this line does not bind " + slot + ". Give one of them another key.");
+            break;
+        case SettingsValueEffect::KeyIsModifier:
+            Warn(findings, fileName, line, text, WarningKind::ChordModifierIsKey,
+                 KeyText(e.code) + " is the modifier of " + SlotName(e.holder) + "'s chord (" + Where(codeFrom[e.holder]) +
+                     "): holding it for that chord would use " + slot + " too, so this line does not bind " + slot +
+                     ". Give one of them another key.");
             break;
         }
         if ((e.kind == SettingsValueEffect::Bound || e.kind == SettingsValueEffect::AlreadyBound) && isName &&
@@ -193,6 +220,9 @@ void CheckSettings(Findings& findings) {
         slot.keyName = slot.code ? GetBuiltInKeyName(slot.code) : std::string();
         slot.codeFrom = codeFrom[k];
         slot.polled = IsPolledKeyCode(slot.code);
+        slot.modifier = record.modifiers.at(k);
+        slot.modifierName = slot.modifier ? GetBuiltInKeyName(slot.modifier) : std::string();
+        slot.chordName = slot.modifier && !slot.keyName.empty() ? slot.modifierName + "+" + slot.keyName : slot.keyName;
         if (slot.code != 0 && !slot.polled) {
             const std::uint32_t c = slot.code;
             const bool mouse = (c >= 0x100 && c <= 0x109) || c == 0x800 || c == 0x900 || c == 0xA00;
