@@ -144,22 +144,6 @@ TEST(ChordSettings, ModifiersAndTheBindingRules) {
     }
 }
 
-TEST(ChordSettings, WhatEachModifierValueDid) {
-    TestHost::ClearGameFolder();
-    TestHost::WriteGameFile(mainFile, "[QuickKeys]\niQuickKey12=70\n[QuickKeyModifiers]\niQuickKey12=10\niQuickKey13=41\niQuickKey14=-\n");
-    TestHost::WriteGameFile(customFile, "[QuickKeyModifiers]\niQuickKey12=0\niQuickKey15=A5\n");
-    const V::SettingsRecord record = V::ReadSettings();
-    std::string seen;
-    for (const auto& v : record.chordModifierValues)
-        seen += std::string(v.baseName) + " " + v.key + "=" + v.value + " kind " + std::to_string(v.kind) + "; ";
-    EXPECT_EQ(seen,
-              "Velloquin iQuickKey12=10 kind 0; Velloquin iQuickKey13=41 kind 3; Velloquin iQuickKey14=- kind 2; "
-              "VelloquinCustom iQuickKey12=0 kind 1; VelloquinCustom iQuickKey15=A5 kind 0; ");
-    EXPECT_EQ(record.requestedModifiers.at(3), 0xA5u);  // asked for ...
-    EXPECT_EQ(record.modifiers.at(3), 0u);              // ... but slot 15 has no key
-    EXPECT_EQ(record.modifiers.at(0), 0u);              // the custom file's 0 removed Shift
-}
-
 TEST(ChordSettings, TheMenuNamesAChordByItsTwoKeys) {
     TestHost::ResetWorld();
     V::gameModuleBase = TestHost::ImageBase();

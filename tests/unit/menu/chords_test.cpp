@@ -149,18 +149,6 @@ TEST_F(ChordPassTest, OneExtraKeyReadForAChordKeyThatGoesDownAndNoneWhileItIsHel
     EXPECT_EQ(reads("-70 -11 +71 ="), "112 113 18 114");   // F2 without Alt: one read, then on to F3
 }
 
-TEST_F(ChordPassTest, WithoutChordsKeysAreAskedAsBefore) {
-    // Two slots carrying one code (only possible when the table is written directly) are asked once each.
-    Bind({12, 0x72, 0});
-    Bind({13, 0x70, 0});
-    Bind({14, 0x72, 0});
-    RecordKeyStateQueries(true);
-    ClearKeyStateQueries();
-    SetKeyDown(0x10, true);
-    EXPECT_EQ(Pass(), ".");
-    EXPECT_EQ(KeyStateQueries(), (std::vector<int>{0x70, 0x72, 0x72}));
-}
-
 TEST_F(ChordPassTest, TheFavouritesMenuOpenInBetweenMakesAHeldKeyANewPress) {
     Bind({12, 0x70, 0});
     Bind({13, 0x70, 0x10});

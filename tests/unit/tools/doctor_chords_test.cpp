@@ -105,15 +105,4 @@ TEST(DoctorChords, EveryWarningOfChords) {
     TestHost::ClearGameFolder();
 }
 
-TEST(DoctorChords, WithoutChordsTheReportHasNone) {
-    TestHost::ClearGameFolder();
-    TestHost::WriteGameFile(mainFile, "[QuickKeys]\r\niQuickKey12=70\r\n[QuickKeyModifiers]\r\niQuickKey12=0\r\n");
-    const Findings f = Examine(TestHost::GameFolder());
-    EXPECT_EQ(Warnings(f), "");
-    EXPECT_TRUE(f.chords.empty());
-    EXPECT_EQ(Report(false).find("chord"), std::string::npos);
-    EXPECT_NE(Report(true).find("\"chords\": [],"), std::string::npos);
-    TestHost::ClearGameFolder();
-}
-
 }  // namespace
