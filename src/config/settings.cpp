@@ -139,8 +139,8 @@ SettingsRecord ReadSettings() {
                 continue;
             }
             // A key already bound to any slot (this one included) with the same
-            // modifier is not bound again. Without chords that is today's rule:
-            // every modifier is 0.
+            // modifier is not bound again. Without chords every modifier is 0,
+            // and this is the rule for a repeated key.
             const std::uint32_t modifier = modifierWith(k, code);
             std::size_t holder = quickSlotCount;
             SettingsValueEffect::Kind kind = SettingsValueEffect::Bound;

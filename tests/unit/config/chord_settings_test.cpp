@@ -72,7 +72,7 @@ TEST(ChordSettings, ModifiersAndTheBindingRules) {
         const char* bindings;
         const char* refusals;
     } cases[] = {
-        {"without chords a repeated key is refused as today",
+        {"without chords a repeated key is refused",
          "[QuickKeys]\niQuickKey12=70\niQuickKey13=70\n", nullptr, "12:70", "13 repeated 12"},
         {"a key alone and its chord bind two slots",
          "[QuickKeys]\niQuickKey12=70\niQuickKey13=70\n[QuickKeyModifiers]\niQuickKey13=10\n", nullptr,
