@@ -47,7 +47,11 @@ std::string Bindings() {
             EXPECT_EQ(modifier, 0u) << "an unbound slot keeps no modifier";
             continue;
         }
-        out += (out.empty() ? "" : " ") + std::to_string(k + 12) + ":" + (modifier ? Hex(modifier) + "+" : "") + Hex(code);
+        if (!out.empty()) out += ' ';
+        out += std::to_string(k + 12);
+        out += ':';
+        if (modifier != 0) out += Hex(modifier) + '+';
+        out += Hex(code);
     }
     return out;
 }
@@ -57,9 +61,14 @@ std::string Refusals(const V::SettingsRecord& record) {
     std::string out;
     for (const auto& e : record.effects) {
         if (std::string(e.section) != "QuickKeys" || e.kind == V::SettingsValueEffect::Bound) continue;
-        out += (out.empty() ? "" : "; ") + std::to_string(e.slot + 12) + " " + KindName(e.kind);
-        if (e.kind != V::SettingsValueEffect::Zero && e.kind != V::SettingsValueEffect::Unreadable)
-            out += " " + std::to_string(e.holder + 12);
+        if (!out.empty()) out += "; ";
+        out += std::to_string(e.slot + 12);
+        out += ' ';
+        out += KindName(e.kind);
+        if (e.kind != V::SettingsValueEffect::Zero && e.kind != V::SettingsValueEffect::Unreadable) {
+            out += ' ';
+            out += std::to_string(e.holder + 12);
+        }
     }
     return out;
 }
