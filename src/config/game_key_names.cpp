@@ -40,4 +40,13 @@ std::string GetKeyName(std::uint32_t code) {
     return GetBuiltInKeyName(code);
 }
 
+std::string GetQuickKeyName(std::uint32_t code, std::uint32_t modifier) {
+    std::string name = GetKeyName(code);
+    if (modifier == 0 || !IsKeyboardKeyCode(code) || name.empty()) return name;
+    const std::string modifierName = GetKeyName(modifier);
+    // Half a chord's name would read as another key's: none is shown then.
+    if (modifierName.empty()) return {};
+    return modifierName + "+" + name;
+}
+
 }  // namespace Velloquin

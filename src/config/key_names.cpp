@@ -67,8 +67,28 @@ bool IsMouseCode(std::uint32_t code) {
     return (code >= 0x100 && code < 0x10A) || code == 0x800 || code == 0x900 || code == 0xA00;
 }
 
-bool IsPolledKeyCode(std::uint32_t code) {
-    return (code >= firstPolledKeyCode && code <= lastPolledKeyCode) || IsGamepadButtonCode(code);
+bool IsKeyboardKeyCode(std::uint32_t code) { return code >= firstPolledKeyCode && code <= lastPolledKeyCode; }
+
+bool IsPolledKeyCode(std::uint32_t code) { return IsKeyboardKeyCode(code) || IsGamepadButtonCode(code); }
+
+namespace {
+// 0 for Shift, 1 for Ctrl, 2 for Alt, -1 for any other code. Windows gives
+// each both a key of either side (0x10 to 0x12) and a left and a right key
+// (0xA0 and 0xA1 for Shift, 0xA2 and 0xA3 for Ctrl, 0xA4 and 0xA5 for Alt).
+int ModifierFamily(std::uint32_t code) {
+    if (code >= 0x10 && code <= 0x12) return static_cast<int>(code - 0x10);
+    if (code >= 0xA0 && code <= 0xA5) return static_cast<int>((code - 0xA0) / 2);
+    return -1;
+}
+}  // namespace
+
+bool IsChordModifierCode(std::uint32_t code) { return ModifierFamily(code) >= 0; }
+
+bool ChordKeysOverlap(std::uint32_t a, std::uint32_t b) {
+    if (a == b) return true;
+    const int family = ModifierFamily(a);
+    // Left and right are two keys; either-side is both of them.
+    return family >= 0 && family == ModifierFamily(b) && (a <= 0x12 || b <= 0x12);
 }
 
 }  // namespace Velloquin

@@ -60,6 +60,32 @@ SettingsRecord ReadSettings(const std::string& gameFolder) {
         record.effects.push_back(
             SettingsValueEffect{baseName, section, key, value, k, kind, code, holder, codes.at(k)});
     };
+    // The chord modifiers first, from both files: a slot's modifier is known
+    // before any key is bound, so that what must be unique is the pair of
+    // modifier and key whichever file gives either.
+    auto& requested = record.requestedModifiers;
+    for (const char* baseName : settingsFiles) {
+        if (!SettingsFileExists(InGameFolder(gameFolder, settingsFolder), std::string(baseName) + ".ini")) continue;
+        for (std::size_t k = 0; k < quickSlotCount; ++k) {
+            const std::string key = "iQuickKey" + std::to_string(k + firstQuickKey);
+            const std::string value = ReadIniValue(baseName, "QuickKeyModifiers", key, "", gameFolder);
+            if (value.empty()) continue;
+            std::uint32_t code = 0;
+            ChordModifierValue::Kind kind = ChordModifierValue::Unreadable;
+            if (ParseHexUInt32(value, code)) {
+                kind = code == 0                     ? ChordModifierValue::None
+                       : IsChordModifierCode(code) ? ChordModifierValue::Set
+                                                   : ChordModifierValue::NotModifier;
+                if (kind != ChordModifierValue::NotModifier) requested.at(k) = code;
+            }
+            record.chordModifierValues.push_back(ChordModifierValue{baseName, key, value, k, kind, code});
+        }
+    }
+    // A modifier counts only with a keyboard key.
+    const auto modifierWith = [&](std::size_t k, std::uint32_t code) {
+        return IsKeyboardKeyCode(code) ? requested.at(k) : 0u;
+    };
+
     for (const char* baseName : settingsFiles) {
         if (!SettingsFileExists(InGameFolder(gameFolder, settingsFolder), std::string(baseName) + ".ini")) continue;
         for (std::size_t k = 0; k < quickSlotCount; ++k) {
@@ -83,14 +109,37 @@ SettingsRecord ReadSettings(const std::string& gameFolder) {
                 tell(baseName, "QuickKeys", key, value, k, SettingsValueEffect::Zero, 0, k);
                 continue;
             }
-            // A key already bound to any slot (this one included) is not bound again.
+            // A key already bound to any slot (this one included) with the same
+            // modifier is not bound again. Without chords every modifier is 0,
+            // and this is the rule for a repeated key.
+            const std::uint32_t modifier = modifierWith(k, code);
             std::size_t holder = quickSlotCount;
+            SettingsValueEffect::Kind kind = SettingsValueEffect::Bound;
             for (std::size_t j = 0; j < quickSlotCount && holder == quickSlotCount; ++j)
-                if (codes.at(j) == code) holder = j;
-            if (holder == quickSlotCount) codes.at(k) = code;
-            tell(baseName, "QuickKeys", key, value, k,
-                 holder == quickSlotCount ? SettingsValueEffect::Bound : SettingsValueEffect::AlreadyBound, code,
-                 holder == quickSlotCount ? k : holder);
+                if (codes.at(j) == code && modifierWith(j, codes.at(j)) == modifier) {
+                    holder = j;
+                    kind = SettingsValueEffect::AlreadyBound;
+                }
+            // A key held as a chord's modifier cannot also use a slot of its
+            // own: each press of the chord would use both. The later binding
+            // loses, as a repeated key does.
+            for (std::size_t j = 0; j < quickSlotCount && holder == quickSlotCount; ++j) {
+                const std::uint32_t other = j == k ? code : codes.at(j);
+                if (other == 0) continue;
+                if (modifier != 0 && ChordKeysOverlap(modifier, other)) {
+                    holder = j;
+                    kind = SettingsValueEffect::ModifierIsKey;
+                } else if (j != k && modifierWith(j, other) != 0 && ChordKeysOverlap(modifierWith(j, other), code)) {
+                    holder = j;
+                    kind = SettingsValueEffect::KeyIsModifier;
+                }
+            }
+            if (holder == quickSlotCount) {
+                codes.at(k) = code;
+                holder = k;
+            }
+            tell(baseName, "QuickKeys", key, value, k, kind, code, holder);
+            record.effects.back().modifier = modifier;
         }
         // The gamepad modifier: a later file's value replaces an earlier one's.
         const std::string value = ReadIniValue(baseName, "Gamepad", "iQuickKeyModifier", "", gameFolder);
@@ -105,6 +154,7 @@ SettingsRecord ReadSettings(const std::string& gameFolder) {
         }
         record.modifierValues.push_back(ModifierValue{baseName, value, kind, code});
     }
+    for (std::size_t k = 0; k < quickSlotCount; ++k) record.modifiers.at(k) = modifierWith(k, codes.at(k));
     return record;
 }
 
@@ -112,6 +162,7 @@ void ApplySettings(const SettingsRecord& record) {
     for (std::size_t k = 0; k < quickSlotCount; ++k) {
         quickKeyCodes.at(k) = record.codes.at(k);
         quickKeyVisible.at(k) = record.visible.at(k);
+        quickKeyModifiers.at(k) = record.modifiers.at(k);
     }
     gamepadModifier = record.gamepadModifier;
 }

@@ -13,7 +13,7 @@ namespace Velloquin {
 
 extern const std::string settingsFolder;  // ".\Data\QVEX\Plugins\"
 
-// Resets and refills quickKeyVisible, quickKeyCodes and gamepadModifier from
+// Resets and refills quickKeyVisible, quickKeyCodes, quickKeyModifiers and gamepadModifier from
 // Velloquin.ini, then VelloquinCustom.ini: ReadSettings, then ApplySettings.
 void LoadSettings() REQUIRES(stateMutex);
 
@@ -26,7 +26,9 @@ struct SettingsValueEffect {
         Bound,           // the code is now the slot's key
         Unreadable,      // no hexadecimal digit, or more than 32 bits
         Zero,            // 0 never binds and never unbinds
-        AlreadyBound,    // another slot (or this one) already has the code
+        AlreadyBound,    // another slot (or this one) already has the code (with the same modifier)
+        ModifierIsKey,   // the slot's chord modifier is already another slot's key (holder)
+        KeyIsModifier,   // the code is already another slot's chord modifier (holder)
     };
     const char* baseName;  // "Velloquin" or "VelloquinCustom"
     const char* section;   // "Visibility" or "QuickKeys"
@@ -37,6 +39,26 @@ struct SettingsValueEffect {
     std::uint32_t code;    // the code read (Bound, AlreadyBound, Zero)
     std::size_t holder;    // AlreadyBound: the index of the slot that has the code
     std::uint32_t slotCode;  // the slot's code right after this value
+    std::uint32_t modifier = 0;  // QuickKeys: the slot's chord modifier this binding took or would have taken
+};
+
+// What reading the settings did with one non-empty [QuickKeyModifiers] value,
+// in reading order. Both files' values are read before any key is bound: a
+// slot's modifier is the custom file's value when it gives one, else the
+// main file's.
+struct ChordModifierValue {
+    enum Kind {
+        Set,          // Shift, Ctrl or Alt (0x10 to 0x12, 0xA0 to 0xA5): the slot's modifier
+        None,         // 0: no modifier (a custom file's 0 removes the main file's)
+        Unreadable,   // no hexadecimal digit, or more than 32 bits: ignored
+        NotModifier,  // any other code: ignored
+    };
+    const char* baseName;  // "Velloquin" or "VelloquinCustom"
+    std::string key;       // e.g. "iQuickKey13"
+    std::string value;     // as the profile reader gave it
+    std::size_t slot;      // index 0 to 11
+    Kind kind;
+    std::uint32_t code;    // the code read (Set, NotModifier)
 };
 
 // What reading the settings did with one non-empty [Gamepad]
@@ -61,6 +83,11 @@ struct SettingsRecord {
     std::uint32_t gamepadModifier = 0;                 // 0 = none
     std::vector<SettingsValueEffect> effects;          // every non-empty slot value, in reading order
     std::vector<ModifierValue> modifierValues;
+    // Chords: the modifier each slot asks for, and the one it has (0 where
+    // the slot has no keyboard key; then its modifier is ignored).
+    std::array<std::uint32_t, quickSlotCount> requestedModifiers{};
+    std::array<std::uint32_t, quickSlotCount> modifiers{};
+    std::vector<ChordModifierValue> chordModifierValues;
 };
 
 // The plug-in's files are named relative to the game's working folder; a
@@ -71,7 +98,7 @@ inline const std::string inWorkingFolder;  // empty: the working folder
 // gameFolder: where settingsFolder is (InGameFolder in platform/paths.h).
 SettingsRecord ReadSettings(const std::string& gameFolder);
 
-// Makes the record's codes, visibility and modifier the plug-in's.
+// Makes the record's codes, chord modifiers, visibility and gamepad modifier the plug-in's.
 void ApplySettings(const SettingsRecord& record) REQUIRES(stateMutex);
 
 // One value of settingsFolder + baseName + ".ini" (below gameFolder); empty

@@ -46,6 +46,9 @@ std::int64_t populateFailTime = 0;
 std::array<Game::Form*, quickSlotCount> quickItems{};
 std::array<std::uint32_t, quickSlotCount> quickKeyCodes{};
 std::array<bool, quickSlotCount> quickKeyVisible{};
+// Written with the codes by the settings reader; read by the update pass and
+// the menu fill. 0 for every slot whose key is not a keyboard key.
+std::array<std::uint32_t, quickSlotCount> quickKeyModifiers{};
 // Written with the codes by the settings reader; read by the update pass.
 std::uint32_t gamepadModifier = 0;
 
@@ -64,6 +67,7 @@ void ResetRuntimeState() {
     quickItems.fill(nullptr);
     quickKeyCodes.fill(0);
     quickKeyVisible.fill(true);
+    quickKeyModifiers.fill(0);
     gamepadModifier = 0;
 }
 

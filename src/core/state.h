@@ -86,6 +86,9 @@ extern std::int64_t populateFailTime GUARDED_BY(stateMutex);
 extern std::array<Game::Form*, quickSlotCount> quickItems GUARDED_BY(stateMutex);
 extern std::array<std::uint32_t, quickSlotCount> quickKeyCodes GUARDED_BY(stateMutex);
 extern std::array<bool, quickSlotCount> quickKeyVisible GUARDED_BY(stateMutex);
+// [QuickKeyModifiers]: the keyboard key (Shift, Ctrl or Alt) that must be held
+// with slot i's key for the slot to be used; 0 = the key alone.
+extern std::array<std::uint32_t, quickSlotCount> quickKeyModifiers GUARDED_BY(stateMutex);
 // [Gamepad] iQuickKeyModifier: the gamepad code that must be held for gamepad
 // quick keys to fire; 0 = none.
 extern std::uint32_t gamepadModifier GUARDED_BY(stateMutex);

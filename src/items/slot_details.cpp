@@ -189,7 +189,7 @@ bool ComputeSlotDetails(std::int32_t index, const Game::Form* form, Game::Player
     }
     if (index >= 0 && static_cast<std::size_t>(index) < quickSlotCount) {
         const std::uint32_t code = quickKeyCodes.at(static_cast<std::size_t>(index));
-        if (code != 0) details.quickKeyName = GetKeyName(code);
+        if (code != 0) details.quickKeyName = GetQuickKeyName(code, quickKeyModifiers.at(static_cast<std::size_t>(index)));
     }
     return true;
 }

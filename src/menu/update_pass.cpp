@@ -4,7 +4,7 @@
 
 #include "config/settings.h"
 #include "items/icons.h"
-#include "menu/gamepad.h"
+#include "menu/key_poll.h"
 #include "menu/runtime.h"
 #include "persistence/items_file.h"
 #include "core/state.h"
@@ -24,38 +24,8 @@ std::int64_t WholeMilliseconds(std::int64_t fromNs, std::int64_t toNs) { return 
 
 bool BlockingMenuOpen() { return Game::IsMenuOpen("EndGameCreditsMenu") || Game::IsMenuOpen("PlayBinkMenu"); }
 
-// The lowest bound code whose key or button is down, or 0. The bound codes
-// are put in ascending order first (twelve at most, on the stack; nothing is
-// allocated). Keyboard keys come first and are asked one by one, once per
-// slot entry that carries the code; only when none is down is the controller
-// read, once, and only when a gamepad code is bound. While a modifier is set,
-// gamepad codes count only while it is held.
-std::uint32_t PressedKeyCode(std::int64_t now) REQUIRES(stateMutex) {
-    std::uint32_t codes[quickSlotCount];
-    std::size_t bound = 0;
-    for (std::size_t i = 0; i < quickSlotCount; ++i) {
-        const std::uint32_t code = quickKeyCodes.at(i);
-        if (!IsPolledKeyCode(code)) continue;
-        std::size_t at = bound++;
-        for (; at > 0 && codes[at - 1] > code; --at) codes[at] = codes[at - 1];
-        codes[at] = code;
-    }
-    std::size_t i = 0;
-    for (; i < bound && codes[i] <= lastPolledKeyCode; ++i)
-        if (GetKeyState(static_cast<int>(codes[i])) < 0) return codes[i];
-    if (i == bound) return 0;
-    GamepadReading pad;
-    if (!ReadGamepad(now, pad)) return 0;
-    if (gamepadModifier != 0 && !IsGamepadCodeDown(pad, gamepadModifier)) return 0;
-    for (; i < bound; ++i)
-        if (IsGamepadCodeDown(pad, codes[i])) return codes[i];
-    return 0;
-}
-
 void PollKeys(std::int64_t now) REQUIRES(stateMutex) {
-    if (const std::uint32_t code = PressedKeyCode(now)) {
-        std::size_t slot = 0;
-        while (quickKeyCodes.at(slot) != code) ++slot;
+    if (const std::size_t slot = PressedQuickSlot(now); slot != noQuickSlot) {
         Game::Form* item = quickItems.at(slot);
         if (item && !Game::MenuModeContext()) ActivateQuickItem(item);
     }
@@ -117,6 +87,7 @@ void RunUpdatePass(bool fromHook) {
     if (!favoritesMenuOpened) {
         PollKeys(now);
     } else {
+        ForgetHeldKeys();
         DriveOpenMenu(now, fromHook);
     }
 }

@@ -349,7 +349,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t leng
         for (std::size_t k = 0; k < slots.size(); ++k) {
             const bool visible = Velloquin::quickKeyVisible[k];
             const std::uint32_t code = Velloquin::quickKeyCodes[k];
-            Check(slots[k]["visible"].boolean == visible && slots[k]["keyCode"].number == code,
+            Check(slots[k]["visible"].boolean == visible && slots[k]["keyCode"].number == code &&
+                      slots[k]["modifier"].number == Velloquin::quickKeyModifiers[k],
                   "a slot in --json unlike the plug-in's", report);
             // The text report's row: number, "shown" or "hidden", then "none" or the code.
             const std::string row = "\n  " + std::to_string(Velloquin::firstQuickKey + static_cast<int>(k));

@@ -4,8 +4,11 @@
 
 #include "core/state.h"
 #include "menu/gamepad.h"
+#include "menu/key_poll.h"
 
 inline void ResetPluginState() {
     Velloquin::ResetRuntimeState();
     Velloquin::ResetGamepadState();
+    Velloquin::StateLock lock(Velloquin::stateMutex);
+    Velloquin::ForgetHeldKeys();
 }

@@ -45,6 +45,7 @@ Findings Examine(const std::string& gameFolder) {
             const SettingsRecord record = ReadSettings(findings.gameFolder);
             CheckSettings(findings, settings, files, record);
             CheckGamepad(findings, files, record);
+            CheckChords(findings, files, record);
             CheckItemsFiles(findings, InGameFolder(findings.gameFolder, pluginFolder));
         } catch (const std::exception& e) {
             findings.warnings.push_back({"", 0, WarningKind::DoctorFailed, "", std::string("the check stopped: ") + e.what()});

@@ -32,6 +32,20 @@ struct SlotState {
     std::string keyName;
     Source codeFrom;
     bool polled = false;  // a press of the key is noticed
+    // Keyboard chords: the modifier held with the key (0: the key alone).
+    std::uint32_t modifier = 0;
+    std::string modifierName;
+    Source modifierFrom;  // the [QuickKeyModifiers] value that set it
+    std::string chordName;  // "Shift+F1", or the key's name alone
+};
+
+// A slot used by a chord, and what its key does alone.
+struct ChordState {
+    int quickKey = 0;
+    std::uint32_t modifier = 0;
+    std::uint32_t code = 0;
+    std::string name;      // "Shift+F1"
+    int keyAloneUses = 0;  // the slot the key uses without a modifier of its chords; 0: none
 };
 
 // The controller: the modifier of [Gamepad] and the slots bound to gamepad buttons.
@@ -71,6 +85,7 @@ struct Findings {
     bool pluginLibrary = false;
     std::vector<SlotState> slots;
     GamepadState gamepad;
+    std::vector<ChordState> chords;
     bool itemsFolder = false;
     std::vector<ItemsFile> itemsFiles;
     std::vector<Warning> warnings;

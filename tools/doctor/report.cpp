@@ -134,13 +134,28 @@ void WriteText(const Findings& f, std::ostream& out) {
         for (const SlotState& slot : f.slots) {
             std::string key = "none";
             if (slot.code != 0) {
-                key = "0x" + UpperHex(slot.code) + " " + (slot.keyName.empty() ? "(no name)" : slot.keyName);
+                key = "0x" + UpperHex(slot.code) + " " + (slot.keyName.empty() ? "(no name)" : slot.chordName);
+                if (slot.modifier != 0) key += " (with 0x" + UpperHex(slot.modifier) + ")";
                 if (!slot.polled) key += " - never works";
             }
-            std::string from = "key: " + Where(slot.codeFrom) + "; " + (slot.visible ? "shown: " : "hidden: ") +
-                               Where(slot.visibleFrom);
+            std::string from = "key: " + Where(slot.codeFrom) + "; " +
+                               (slot.modifier != 0 ? "modifier: " + Where(slot.modifierFrom) + "; " : std::string()) +
+                               (slot.visible ? "shown: " : "hidden: ") + Where(slot.visibleFrom);
             out << "  " << Padded(std::to_string(slot.quickKey), 6) << Padded(slot.visible ? "shown" : "hidden", 8)
                 << Padded(key, 32) << " " << from << "\n";
+        }
+        if (!f.chords.empty()) {
+            out << "\nKeyboard chords (hold the modifier, then press the key):\n";
+            for (const ChordState& chord : f.chords) {
+                const std::size_t plus = chord.name.find('+');
+                const std::string key = chord.name.substr(plus + 1);
+                out << "  Slot " << chord.quickKey << ": " << chord.name << ". " << key << " alone "
+                    << (chord.keyAloneUses ? "uses slot " + std::to_string(chord.keyAloneUses) : "uses no slot") << ".\n";
+            }
+            out << Wrapped("The slot is chosen when the key goes down: letting go of the modifier or pressing it while "
+                           "the key is held changes nothing until the key is pressed again. A held chord is used "
+                           "again every 70 ms, as a held key is.",
+                           "  ", 100);
         }
         const GamepadState& pad = f.gamepad;
         if (!pad.quickKeys.empty() || pad.modifier != 0) {
@@ -214,7 +229,10 @@ void WriteJson(const Findings& f, std::ostream& out) {
         out << (i ? ",\n" : "\n") << "    {\"quickKey\": " << s.quickKey << ", \"visible\": " << Json(s.visible)
             << ", \"visibleFrom\": " << Json(s.visibleFrom) << ", \"keyCode\": " << s.code
             << ", \"keyCodeHex\": " << Json(UpperHex(s.code)) << ", \"keyName\": " << Json(s.keyName)
-            << ", \"keyFrom\": " << Json(s.codeFrom) << ", \"keyWorks\": " << Json(s.polled) << "}";
+            << ", \"keyFrom\": " << Json(s.codeFrom) << ", \"keyWorks\": " << Json(s.polled)
+            << ", \"modifier\": " << s.modifier << ", \"modifierHex\": " << Json(UpperHex(s.modifier))
+            << ", \"modifierName\": " << Json(s.modifierName) << ", \"modifierFrom\": " << Json(s.modifierFrom)
+            << ", \"chordName\": " << Json(s.chordName) << "}";
     }
     out << (f.slots.empty() ? "],\n" : "\n  ],\n");
     out << "  \"gamepad\": {\"modifier\": " << f.gamepad.modifier << ", \"modifierHex\": " << Json(UpperHex(f.gamepad.modifier))
@@ -223,6 +241,14 @@ void WriteJson(const Findings& f, std::ostream& out) {
     for (std::size_t i = 0; i < f.gamepad.quickKeys.size(); ++i) out << (i ? ", " : "") << f.gamepad.quickKeys[i];
     out << "], \"xinput\": " << Json(std::string(!f.gamepad.xinputChecked ? "not-checked" : f.gamepad.xinputAvailable ? "found" : "missing"))
         << "},\n";
+    out << "  \"chords\": [";
+    for (std::size_t i = 0; i < f.chords.size(); ++i) {
+        const ChordState& c = f.chords[i];
+        out << (i ? ",\n" : "\n") << "    {\"quickKey\": " << c.quickKey << ", \"name\": " << Json(c.name)
+            << ", \"modifier\": " << c.modifier << ", \"keyCode\": " << c.code << ", \"keyAloneUses\": "
+            << (c.keyAloneUses ? std::to_string(c.keyAloneUses) : std::string("null")) << "}";
+    }
+    out << (f.chords.empty() ? "],\n" : "\n  ],\n");
     out << "  \"itemsFolder\": " << Json(f.itemsFolder) << ",\n";
     out << "  \"itemsFiles\": [";
     for (std::size_t i = 0; i < f.itemsFiles.size(); ++i) {

@@ -19,18 +19,21 @@ inline const std::string mainName = "Velloquin.ini";
 inline const std::string customName = "VelloquinCustom.ini";
 inline const std::string visibilitySection = "Visibility";
 inline const std::string keysSection = "QuickKeys";
+inline const std::string modifiersSection = "QuickKeyModifiers";  // the same keys as [QuickKeys]
 inline const std::string gamepadSection = "Gamepad";  // its lines are the gamepad check's
 
 // Names of slot index k (0 to 11): "bQuickKey12Visible", "iQuickKey12", "slot 12".
 std::string VisibilityKey(std::size_t k);
 std::string CodeKey(std::size_t k);
 std::string SlotName(std::size_t k);
-// The keys the plug-in reads in [Visibility] or [QuickKeys], and whether name is one of them.
+// The keys the plug-in reads in [Visibility], [QuickKeys] or [QuickKeyModifiers], and whether name is one of them.
 const std::vector<std::string>& KeysOf(const std::string& section);
 bool IsKeyOf(const std::string& section, const std::string& name);
 
 // "0x72 (F3)", or "0x9 (a code without a name)".
 std::string KeyText(std::uint32_t code);
+// "Shift+F1 (0x10 with 0x70)".
+std::string ChordText(std::uint32_t modifier, std::uint32_t code);
 
 struct SettingsFile {
     std::string name;
@@ -47,6 +50,12 @@ void CheckSettings(Findings& findings, const std::string& folder, const std::vec
                    const SettingsRecord& record);
 // After CheckSettings: the gamepad quick keys and the modifier.
 void CheckGamepad(Findings& findings, const std::vector<SettingsFile>& files, const SettingsRecord& record);
+// After CheckSettings: the keyboard chords of [QuickKeyModifiers].
+void CheckChords(Findings& findings, const std::vector<SettingsFile>& files, const SettingsRecord& record);
+
+// The number of the line a value came from (0 when it cannot be told), and a line's text.
+int LineOf(const SettingsFile& file, const std::string& section, const std::string& key, const std::string& value);
+std::string LineText(const SettingsFile& file, int number);
 
 void Warn(Findings& findings, const std::string& file, int line, const std::string& text, WarningKind kind,
           const std::string& message);

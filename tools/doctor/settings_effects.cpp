@@ -30,13 +30,18 @@ const std::vector<std::string>& KeysOf(const std::string& section) {
         return names;
     };
     static const std::vector<std::string> codeKeys = keys(CodeKey), visibilityKeys = keys(VisibilityKey);
-    return section == keysSection ? codeKeys : visibilityKeys;
+    return section == visibilitySection ? visibilityKeys : codeKeys;
 }
 
 bool IsKeyOf(const std::string& section, const std::string& name) {
     for (const std::string& key : KeysOf(section))
         if (SameIniName(key, name)) return true;
     return false;
+}
+
+std::string ChordText(std::uint32_t modifier, std::uint32_t code) {
+    return GetBuiltInKeyName(modifier) + "+" + (GetBuiltInKeyName(code).empty() ? "0x" + UpperHex(code) : GetBuiltInKeyName(code)) +
+           " (0x" + UpperHex(modifier) + " with 0x" + UpperHex(code) + ")";
 }
 
 std::string KeyText(std::uint32_t code) {
@@ -58,6 +63,13 @@ std::string ReadBytes(const std::string& path) {
     std::ifstream in(NativePath(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+std::string Where(const Source& source) {
+    if (source.file.empty()) return "the default";
+    return source.file + (source.line > 0 ? " line " + std::to_string(source.line) : std::string());
+}
+
+}  // namespace
 
 // The line a value came from: the reader searches the first section of the
 // name and takes the first key of the name in it. Should the two readers
@@ -85,13 +97,6 @@ int LineOf(const SettingsFile& file, const std::string& section, const std::stri
 std::string LineText(const SettingsFile& file, int number) {
     return number > 0 ? file.lines[static_cast<std::size_t>(number - 1)].text : std::string();
 }
-
-std::string Where(const Source& source) {
-    if (source.file.empty()) return "the default";
-    return source.file + (source.line > 0 ? " line " + std::to_string(source.line) : std::string());
-}
-
-}  // namespace
 
 std::vector<SettingsFile> ReadSettingsFiles(const std::string& folder) {
     std::vector<SettingsFile> files;
@@ -164,7 +169,12 @@ void CheckSettings(Findings& findings, const std::string& folder, const std::vec
                          Where(codeFrom[e.slot]) + ". To unbind it, set " + e.key + "=0 in " + mainName + ".");
             break;
         case SettingsValueEffect::AlreadyBound:
-            if (e.holder != e.slot) {
+            if (e.holder != e.slot && e.modifier != 0) {
+                Warn(findings, fileName, line, text, WarningKind::ChordRepeated,
+                     "the chord " + ChordText(e.modifier, e.code) + " is already " + SlotName(e.holder) + "'s (" +
+                         Where(codeFrom[e.holder]) + "), which keeps it; this line does not bind " + slot +
+                         ". Give " + slot + " another key or another modifier.");
+            } else if (e.holder != e.slot) {
                 std::string message = "the code " + KeyText(e.code) + " is already bound to " + SlotName(e.holder) +
                                       " (" + Where(codeFrom[e.holder]) + "), which keeps it; this line does not bind " +
                                       slot + ".";
@@ -173,6 +183,21 @@ void CheckSettings(Findings& findings, const std::string& folder, const std::vec
                                " binds: change " + CodeKey(e.holder) + " in " + mainName + ".";
                 Warn(findings, fileName, line, text, WarningKind::AlreadyBound, message);
             }
+            break;
+        case SettingsValueEffect::ModifierIsKey:
+            Warn(findings, fileName, line, text, WarningKind::ChordModifierIsKey,
+                 e.holder == e.slot
+                     ? "the chord " + ChordText(e.modifier, e.code) + " holds one key twice: a key cannot be its own "
+                       "modifier, so this line does not bind " + slot + "."
+                     : "the modifier " + KeyText(e.modifier) + " of " + slot + " is already the key of " +
+                           SlotName(e.holder) + " (" + Where(codeFrom[e.holder]) + "): each press of the chord would "
+                           "use that slot too, so this line does not bind " + slot + ". Give one of them another key.");
+            break;
+        case SettingsValueEffect::KeyIsModifier:
+            Warn(findings, fileName, line, text, WarningKind::ChordModifierIsKey,
+                 KeyText(e.code) + " is the modifier of " + SlotName(e.holder) + "'s chord (" + Where(codeFrom[e.holder]) +
+                     "): holding it for that chord would use " + slot + " too, so this line does not bind " + slot +
+                     ". Give one of them another key.");
             break;
         }
         if ((e.kind == SettingsValueEffect::Bound || e.kind == SettingsValueEffect::AlreadyBound) && isName &&
@@ -197,6 +222,9 @@ void CheckSettings(Findings& findings, const std::string& folder, const std::vec
         slot.keyName = slot.code ? GetBuiltInKeyName(slot.code) : std::string();
         slot.codeFrom = codeFrom[k];
         slot.polled = IsPolledKeyCode(slot.code);
+        slot.modifier = record.modifiers.at(k);
+        slot.modifierName = slot.modifier ? GetBuiltInKeyName(slot.modifier) : std::string();
+        slot.chordName = slot.modifier && !slot.keyName.empty() ? slot.modifierName + "+" + slot.keyName : slot.keyName;
         if (slot.code != 0 && !slot.polled) {
             const std::uint32_t c = slot.code;
             const std::string kind = IsMouseCode(c)             ? "a mouse code"

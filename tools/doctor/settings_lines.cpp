@@ -27,14 +27,14 @@ void CheckLines(Findings& findings, const SettingsFile& file) {
         const IniLine& line = file.lines[i];
         if (line.kind != IniLine::Section) continue;
         const bool known = SameIniName(line.name, visibilitySection) || SameIniName(line.name, keysSection) ||
-                           SameIniName(line.name, gamepadSection);
+                           SameIniName(line.name, modifiersSection) || SameIniName(line.name, gamepadSection);
         const std::size_t settings = settingsUnder[i];
         const std::string count = std::to_string(settings) + (settings == 1 ? " setting" : " settings");
         const auto [first, isFirst] = firstSectionLine.emplace(LowerAscii(line.name), line.number);
         if (!known) {
-            const std::string hint = Closest(line.name, {visibilitySection, keysSection, gamepadSection}, 3);
+            const std::string hint = Closest(line.name, {visibilitySection, keysSection, modifiersSection, gamepadSection}, 3);
             Warn(findings, file.name, line.number, line.text, WarningKind::UnknownSection,
-                 "the plug-in reads only the sections [Visibility], [QuickKeys] and [Gamepad]; the " + count +
+                 "the plug-in reads only the sections [Visibility], [QuickKeys], [QuickKeyModifiers] and [Gamepad]; the " + count +
                      " under [" + line.name + "] " + (settings == 1 ? "is" : "are") + " not read." +
                      (hint.empty() ? std::string() : " Did you mean [" + hint + "]?"));
         } else if (!isFirst) {
@@ -55,11 +55,14 @@ void CheckLines(Findings& findings, const SettingsFile& file) {
             continue;
         }
         const IniLine& header = file.lines[static_cast<std::size_t>(line.section)];
-        const bool knownSection = SameIniName(header.name, visibilitySection) || SameIniName(header.name, keysSection);
+        const bool knownSection = SameIniName(header.name, visibilitySection) || SameIniName(header.name, keysSection) ||
+                                  SameIniName(header.name, modifiersSection);
         if (!knownSection) continue;  // told once, at the section
         if (firstSectionLine[LowerAscii(header.name)] != header.number) continue;  // told at the repeated header
-        const std::string section = SameIniName(header.name, keysSection) ? keysSection : visibilitySection;
-        const std::string other = section == keysSection ? visibilitySection : keysSection;
+        const std::string section = SameIniName(header.name, keysSection)        ? keysSection
+                                    : SameIniName(header.name, modifiersSection) ? modifiersSection
+                                                                                 : visibilitySection;
+        const std::string other = section == visibilitySection ? keysSection : visibilitySection;
         int number = 0;
         if (!IsKeyOf(section, line.name)) {
             if (SameIniName(line.name, "iQuickKeyModifier")) {

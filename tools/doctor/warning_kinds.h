@@ -43,6 +43,13 @@ enum class WarningKind {
     ModifierBound,
     GamepadNoModifier,
     XInputMissing,
+    // Keyboard chords.
+    ChordModifierIgnored,
+    ChordWithoutKey,
+    ChordRepeated,
+    ChordModifierIsKey,
+    ChordKeyAlsoAlone,
+    ChordWindowsUses,
     // The doctor itself.
     DoctorFailed,
 };
@@ -57,7 +64,7 @@ inline constexpr WarningKindInfo warningKinds[] = {
     {WarningKind::OtherFile, "other-file", "a file beside the settings files that a player may take for one; never read"},
     {WarningKind::PathTooLong, "path-too-long", "the settings file's full path is too long for Windows to read it"},
     {WarningKind::OutsideSection, "outside-section", "a setting before any section header; never read"},
-    {WarningKind::UnknownSection, "unknown-section", "a section other than [Visibility], [QuickKeys] and [Gamepad]; never read"},
+    {WarningKind::UnknownSection, "unknown-section", "a section other than [Visibility], [QuickKeys], [QuickKeyModifiers] and [Gamepad]; never read"},
     {WarningKind::DuplicateSection, "duplicate-section", "a second section of a name; only the first one is read"},
     {WarningKind::UnknownKey, "unknown-key", "a key the plug-in does not read (misspelt, or a slot that does not exist)"},
     {WarningKind::WrongSection, "wrong-section", "a key of [Visibility] under [QuickKeys] or the other way round"},
@@ -83,6 +90,12 @@ inline constexpr WarningKindInfo warningKinds[] = {
     {WarningKind::ModifierBound, "modifier-bound", "the gamepad modifier is also a slot's key"},
     {WarningKind::GamepadNoModifier, "gamepad-no-modifier", "a gamepad quick key without a modifier on a button the game uses in free play"},
     {WarningKind::XInputMissing, "xinput-missing", "a gamepad quick key is bound but no XInput library loads; gamepad keys do nothing"},
+    {WarningKind::ChordModifierIgnored, "chord-modifier-ignored", "a [QuickKeyModifiers] value that is not Shift, Ctrl or Alt (10-12, A0-A5); ignored"},
+    {WarningKind::ChordWithoutKey, "chord-without-key", "a chord modifier for a slot without a keyboard key; ignored"},
+    {WarningKind::ChordRepeated, "chord-repeated", "a chord another slot already has (the later one is ignored), or one that holding the other's modifier also holds"},
+    {WarningKind::ChordModifierIsKey, "chord-modifier-is-key", "a chord's modifier that is also a slot's key, or a key that is a chord's modifier; the later binding is ignored"},
+    {WarningKind::ChordKeyAlsoAlone, "chord-key-also-alone", "a chord's key is also bound alone: which slot a press uses depends on the modifier"},
+    {WarningKind::ChordWindowsUses, "chord-windows-uses", "a chord Windows itself acts on (Alt+F4, Alt+Tab, Alt+Esc, Ctrl+Esc)"},
     {WarningKind::DoctorFailed, "doctor-failed", "the doctor stopped on an error of its own; the report is incomplete"},
 };
 

@@ -1,0 +1,122 @@
+// Key polling. The bound codes are put in polling order once each time the
+// settings change, not on every pass: a pass only checks that the slot
+// table is the one the order was made from.
+#include "menu/key_poll.h"
+
+#include <array>
+
+#include "config/key_names.h"
+#include "menu/gamepad.h"
+#include "menu/runtime.h"
+#include "platform/win32.h"
+
+namespace Velloquin {
+
+namespace {
+
+// One bound code, in ascending order of codes.
+struct PolledKey {
+    std::uint32_t code;
+    std::uint8_t slot;        // the lowest slot bound to the code alone; noQuickSlot when only chords have it
+    std::uint8_t asks;        // without chords: the key is asked once per slot that carries it
+    std::uint8_t firstChord;  // its chords: chords[firstChord] onwards, chordCount of them, in slot order
+    std::uint8_t chordCount;
+};
+
+struct Chord {
+    std::uint32_t modifier;
+    std::uint8_t slot;
+};
+
+// Under stateMutex, as the slot table it is made from.
+struct PollOrder {
+    bool made = false;
+    std::array<std::uint32_t, quickSlotCount> codes{};      // the slot table the order was made from
+    std::array<std::uint32_t, quickSlotCount> modifiers{};
+    std::array<PolledKey, quickSlotCount> keys{};
+    std::size_t keyCount = 0;
+    std::array<Chord, quickSlotCount> chords{};
+    // Chord keys: the polling pass that last saw key i down, and the slot it
+    // chose when it went down (noQuickSlot: none, the key did nothing).
+    std::uint64_t pass = 0;
+    std::array<std::uint64_t, quickSlotCount> seenDown{};
+    std::array<std::uint8_t, quickSlotCount> heldSlot{};
+};
+PollOrder order GUARDED_BY(stateMutex);
+
+void MakeOrder() REQUIRES(stateMutex) {
+    order = PollOrder{};
+    order.codes = quickKeyCodes;
+    order.modifiers = quickKeyModifiers;
+    order.made = true;
+    order.pass = 1;  // no key was seen down on the pass before the first one (seenDown 0)
+    // The polled slots by code, then slot (insertion: twelve at most).
+    std::array<std::uint8_t, quickSlotCount> slots{};
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < quickSlotCount; ++i) {
+        const std::uint32_t code = quickKeyCodes.at(i);
+        if (!IsPolledKeyCode(code)) continue;
+        std::size_t at = count++;
+        for (; at > 0 && quickKeyCodes.at(slots[at - 1]) > code; --at) slots[at] = slots[at - 1];
+        slots[at] = static_cast<std::uint8_t>(i);
+    }
+    std::size_t chordCount = 0;
+    for (std::size_t n = 0; n < count; ++n) {
+        const std::uint8_t slot = slots[n];
+        const std::uint32_t code = quickKeyCodes.at(slot);
+        const std::uint32_t modifier = IsKeyboardKeyCode(code) ? quickKeyModifiers.at(slot) : 0;
+        if (order.keyCount == 0 || order.keys[order.keyCount - 1].code != code)
+            order.keys[order.keyCount++] = PolledKey{code, static_cast<std::uint8_t>(noQuickSlot), 0,
+                                                     static_cast<std::uint8_t>(chordCount), 0};
+        PolledKey& key = order.keys[order.keyCount - 1];
+        if (modifier == 0) {
+            if (key.asks++ == 0) key.slot = slot;
+        } else {
+            order.chords[chordCount++] = Chord{modifier, slot};
+            ++key.chordCount;
+        }
+    }
+}
+
+// A chord key just went down: the lowest chord slot whose modifier is held,
+// else the key's own slot. One key read per chord at most.
+std::uint8_t ChooseSlot(const PolledKey& key) REQUIRES(stateMutex) {
+    for (std::size_t c = key.firstChord; c < key.firstChord + key.chordCount; ++c)
+        if (GetKeyState(static_cast<int>(order.chords[c].modifier)) < 0) return order.chords[c].slot;
+    return key.slot;
+}
+
+}  // namespace
+
+void ForgetHeldKeys() { order.made = false; }
+
+std::size_t PressedQuickSlot(std::int64_t now) {
+    if (!order.made || order.codes != quickKeyCodes || order.modifiers != quickKeyModifiers) MakeOrder();
+    const std::uint64_t pass = ++order.pass;
+    std::size_t i = 0;
+    for (; i < order.keyCount && order.keys[i].code <= lastPolledKeyCode; ++i) {
+        const PolledKey& key = order.keys[i];
+        const int code = static_cast<int>(key.code);
+        if (key.chordCount == 0) {
+            for (std::uint8_t ask = 0; ask < key.asks; ++ask)
+                if (GetKeyState(code) < 0) return key.slot;
+            continue;
+        }
+        if (GetKeyState(code) >= 0) continue;
+        if (order.seenDown[i] + 1 != pass) order.heldSlot[i] = ChooseSlot(key);
+        order.seenDown[i] = pass;
+        if (order.heldSlot[i] != noQuickSlot) return order.heldSlot[i];
+    }
+    // The controller is read only when no keyboard key uses a slot, and only
+    // when a gamepad code is bound. While a gamepad modifier is set, gamepad
+    // codes count only while it is held.
+    if (i == order.keyCount) return noQuickSlot;
+    GamepadReading pad;
+    if (!ReadGamepad(now, pad)) return noQuickSlot;
+    if (gamepadModifier != 0 && !IsGamepadCodeDown(pad, gamepadModifier)) return noQuickSlot;
+    for (; i < order.keyCount; ++i)
+        if (IsGamepadCodeDown(pad, order.keys[i].code)) return order.keys[i].slot;
+    return noQuickSlot;
+}
+
+}  // namespace Velloquin
