@@ -8,6 +8,7 @@
 #include "config/key_names.h"
 #include "platform/paths.h"
 #include "platform/win32.h"
+#include "core/log.h"
 #include "core/state.h"
 
 namespace Velloquin {
@@ -89,8 +90,10 @@ SettingsRecord ReadSettings() {
         record.effects.push_back(
             SettingsValueEffect{baseName, section, key, value, k, kind, code, holder, codes.at(k)});
     };
+    record.logEnabled = ReadLogEnabled(&record.logValues);
     for (const char* baseName : settingsFiles) {
         if (!SettingsFileExists(settingsFolder, std::string(baseName) + ".ini")) continue;
+        record.filesRead.push_back(baseName);
         for (std::size_t k = 0; k < quickSlotCount; ++k) {
             const std::string key = "bQuickKey" + std::to_string(k + firstQuickKey) + "Visible";
             const std::string value = ReadIniValue(baseName, "Visibility", key, "");
@@ -137,14 +140,31 @@ SettingsRecord ReadSettings() {
     return record;
 }
 
+bool ReadLogEnabled(std::vector<LogSettingValue>* values) {
+    bool enabled = true;
+    for (const char* baseName : settingsFiles) {
+        const std::string value = ReadIniValue(baseName, "Log", "bEnabled", "");
+        if (value.empty()) continue;
+        const bool read = value == "0" || value == "1";
+        if (read) enabled = value == "1";
+        if (values) values->push_back(LogSettingValue{baseName, value, read});
+    }
+    return enabled;
+}
+
 void ApplySettings(const SettingsRecord& record) {
     for (std::size_t k = 0; k < quickSlotCount; ++k) {
         quickKeyCodes.at(k) = record.codes.at(k);
         quickKeyVisible.at(k) = record.visible.at(k);
     }
     gamepadModifier = record.gamepadModifier;
+    SetLogEnabled(record.logEnabled);
 }
 
-void LoadSettings() { ApplySettings(ReadSettings()); }
+void LoadSettings() {
+    const SettingsRecord record = ReadSettings();
+    ApplySettings(record);
+    LogSettings(record);
+}
 
 }  // namespace Velloquin

@@ -54,6 +54,14 @@ struct ModifierValue {
     std::uint32_t code;    // the code read (Set, NotGamepad)
 };
 
+// One non-empty [Log] bEnabled value, in reading order: "0" turns the log
+// off, "1" on; any other value is ignored.
+struct LogSettingValue {
+    const char* baseName;
+    std::string value;
+    bool read;  // "0" or "1"
+};
+
 // The settings as read from the two files, before the plug-in uses them.
 struct SettingsRecord {
     std::array<std::uint32_t, quickSlotCount> codes{};  // 0 = unbound
@@ -61,13 +69,25 @@ struct SettingsRecord {
     std::uint32_t gamepadModifier = 0;                 // 0 = none
     std::vector<SettingsValueEffect> effects;          // every non-empty slot value, in reading order
     std::vector<ModifierValue> modifierValues;
+    bool logEnabled = true;                            // [Log] bEnabled; the log is on unless a file says 0
+    std::vector<LogSettingValue> logValues;
+    std::vector<const char*> filesRead;                // the base names of the files that exist, in reading order
 };
 
 // Reads both files into a record; touches none of the plug-in's globals.
 SettingsRecord ReadSettings();
 
-// Makes the record's codes, visibility and modifier the plug-in's.
+// [Log] bEnabled of both files alone (the later file's "0" or "1" wins; on
+// when neither says): the log reads it when the plug-in starts, before the
+// other settings.
+bool ReadLogEnabled(std::vector<LogSettingValue>* values = nullptr);
+
+// Makes the record's codes, visibility, modifier and log switch the plug-in's.
 void ApplySettings(const SettingsRecord& record);
+
+// Writes what the record says into the log: each file read, each slot bound
+// or hidden, each value ignored and why.
+void LogSettings(const SettingsRecord& record);
 
 // One value of settingsFolder + baseName + ".ini"; empty when the file is missing.
 std::string ReadIniValue(const std::string& baseName, const std::string& section, const std::string& key,

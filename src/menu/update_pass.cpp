@@ -7,7 +7,9 @@
 #include "menu/gamepad.h"
 #include "menu/runtime.h"
 #include "persistence/items_file.h"
+#include "core/log.h"
 #include "core/state.h"
+#include "items/form_text.h"
 #include "platform/win32.h"
 
 namespace Velloquin {
@@ -52,12 +54,28 @@ std::uint32_t PressedKeyCode(std::int64_t now) {
     return 0;
 }
 
+// The code whose use the log told last, while it stays down (under
+// stateMutex): a held key is logged once, at its first use.
+std::uint32_t loggedKeyCode = 0;
+
+void LogKeyUse(std::uint32_t code, std::size_t slot, const Game::Form* item) {
+    if (code == loggedKeyCode) return;
+    loggedKeyCode = code;
+    if (!LogActive()) return;
+    LogLine("Key 0x%X uses slot %d: %s", code, firstQuickKey + static_cast<int>(slot),
+            item ? DescribeForm(item).c_str() : "the slot is empty");
+}
+
 void PollKeys(std::int64_t now) {
     if (const std::uint32_t code = PressedKeyCode(now)) {
         std::size_t slot = 0;
         while (quickKeyCodes.at(slot) != code) ++slot;
         Game::Form* item = quickItems.at(slot);
-        if (item && !Game::MenuModeContext()) ActivateQuickItem(item);
+        const bool use = item && !Game::MenuModeContext();
+        if (use || !item) LogKeyUse(code, slot, item);
+        if (use) ActivateQuickItem(item);
+    } else {
+        loggedKeyCode = 0;
     }
     lastUpdateTime = now;
 }
@@ -78,6 +96,8 @@ void DriveOpenMenu(std::int64_t now, bool fromHook) {
     }
     if (populateFailed && WholeMilliseconds(populateFailTime, now) > giveUpMs) {
         lastUpdateTime = now;
+        LogLine("The favourites menu could not be filled for %lld ms: the plug-in asks the game to close it",
+                static_cast<long long>(giveUpMs));
         Game::PostCloseMenu("FavoritesMenu");
         return;
     }
@@ -104,6 +124,7 @@ void RunUpdatePass(bool fromHook) {
     }
     if (reloadPending) {
         if (BlockingMenuOpen()) return;
+        LogLine("Reload after the end credits or a game reset: icon keywords, settings and items are read again");
         PrecacheIconKeywords();
         LoadSettings();
         ReloadFavoriteItems();

@@ -12,6 +12,7 @@
 #include "persistence/form_identity.h"
 #include "platform/paths.h"
 #include "core/error_report.h"
+#include "core/log.h"
 #include "game/game.h"
 #include "core/state.h"
 
@@ -37,17 +38,25 @@ int KindOfFile(const Game::DataFile* file) {
 }
 
 // The slots' lines, in slot order; refused items are reported and left out.
-void WriteQuickItems(std::ostream& out) {
+// Returns the number of lines.
+int WriteQuickItems(std::ostream& out) {
+    int lines = 0;
     for (std::size_t i = 0; i < quickSlotCount; ++i) {
         const int quickKey = firstQuickKey + static_cast<int>(i);
         const Game::Form* form = quickItems.at(i);
         if (!form) continue;
         if (!VerifyQuickItem(form, quickKey)) continue;
         const Game::DataFile* file = FindDefiningFile(form);
-        if (!file) continue;  // not in any counting data file: nothing that could name it later
+        if (!file) {  // not in any counting data file: nothing that could name it later
+            if (LogActive())
+                LogLine("Save: slot %d not saved: %s is in no data file that counts", quickKey, DescribeForm(form).c_str());
+            continue;
+        }
         out << "QuickKey" << quickKey << " |" << GetLocalFormID(form, KindOfFile(file)) << "|" << DataFileName(file)
             << lineEnd;
+        ++lines;
     }
+    return lines;
 }
 
 void RemoveQuietly(const std::string& path) { std::remove(NativePath(path).c_str()); }
@@ -127,11 +136,13 @@ void FlushQuickItemsToFile() {
     if (failed) {
         out.close();
         RemoveQuietly(temporaryPath);
+        LogLine("Save failed: %s cannot be made (is the folder %s there?)", temporaryPath.c_str(), pluginFolder.c_str());
         return;
     }
 
+    int lines = 0;
     try {
-        WriteQuickItems(out);
+        lines = WriteQuickItems(out);
     } catch (...) {
         out.setstate(std::ios::badbit);
     }
@@ -139,10 +150,15 @@ void FlushQuickItemsToFile() {
     // A file that could not be written completely never replaces the old one.
     if (!out) {
         RemoveQuietly(temporaryPath);
+        LogLine("Save failed: %s could not be written completely; %s is left as it was", temporaryPath.c_str(),
+                path.c_str());
         return;
     }
-    if (!ReplaceFileInOneStep(temporaryPath, path)) {
+    if (ReplaceFileInOneStep(temporaryPath, path)) {
+        LogLine("Saved %d line%s to %s", lines, lines == 1 ? "" : "s", path.c_str());
+    } else {
         // The items file itself cannot be written (read-only, a folder, in use): as when it cannot be opened.
+        LogLine("Save failed: %s cannot be replaced (read-only, a folder, or in use)", path.c_str());
         RemoveQuietly(temporaryPath);
         ReportError("Velloquin::FlushQuickItemsToFile", 467, OpenErrorText(path, 1));
         ReportError("Velloquin::FlushQuickItemsToFile", 472, OpenErrorText(path, 1));

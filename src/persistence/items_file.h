@@ -11,6 +11,8 @@
 namespace Velloquin {
 
 std::string GetPlayerID(bool forReading);
+// The player id as the log names it ("0x2A"), read without a report.
+std::string PlayerIdText();
 bool VerifyQuickItem(const Game::Form* form, int quickKey);
 std::vector<std::string> ListFilesWithExtension(const std::string& folder, const std::string& extension);
 void FlushQuickItemsToFile();

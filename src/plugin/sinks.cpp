@@ -6,6 +6,7 @@
 #include "menu/runtime.h"
 #include "persistence/items_file.h"
 #include "plugin/exports.h"
+#include "core/log.h"
 #include "core/state.h"
 
 void* BSTEventDetail::SinkBase::Destroy(std::uint32_t deleting) {
@@ -42,6 +43,7 @@ std::uint32_t Velloquin_TESLoadGameEventClass::OnEvent(const TESLoadGameEvent&, 
         // table, the slots and their keys): it waits for a pass on another
         // thread to end, as the menu callback does.
         std::lock_guard lock(stateMutex);
+        LogLine("Game loaded: icon keywords, settings and items are read again");
         PrecacheIconKeywords();
         LoadSettings();
         ReloadFavoriteItems();
