@@ -12,6 +12,7 @@
 #include <mutex>
 
 #include "controller.h"
+#include "shell_folders.h"
 #include "image.h"
 #include "machine_code.h"
 #include "thread_log.h"
@@ -439,6 +440,7 @@ void ResetWorld() {
     loader = LoaderState{};
     ClearRecords();
     ResetController();
+    ResetShellFolders();
     ResetImage();
 }
 

@@ -17,9 +17,11 @@
 #include "game_runtime.h"
 #include "host.h"
 #include "input_names.h"
+#include "log_steps.h"
 #include "menus.h"
 #include "player.h"
 #include "recorder.h"
+#include "shell_folders.h"
 
 namespace TestHost {
 
@@ -234,8 +236,13 @@ struct Session {
         }
         if (Has(args, 1, "unterminated") && content.size() >= lineEnd.size())
             content.resize(content.size() - lineEnd.size());
-        WriteGameFile(args[0], content);
-        out << "  host: wrote " << args[0] << "\n";
+        // The path is every word before the options (a path may hold blanks: "My Games").
+        std::size_t words = 1;
+        while (words < args.size() && args[words] != "lf" && args[words] != "unterminated") ++words;
+        std::string path = args[0];
+        for (std::size_t i = 1; i < words; ++i) path += " " + args[i];
+        WriteGameFile(path, content);
+        out << "  host: wrote " << path << "\n";
     }
 
     void Delete(const Args& args) {
@@ -258,6 +265,19 @@ struct Session {
         WriteGameFile(args[0] + "\\.keep", "");
         RemoveGameFile(args[0] + "\\.keep");
         out << "  host: made folder " << args[0] << "\n";
+    }
+
+    void ShowLogStep(const Args& args) {
+        if (args.size() > 0 && args[0] != "old") Fail("'show-log' takes nothing or old");
+        ShowLog(out, args.size() > 0);
+    }
+
+    void Block(const Args& args) { BlockFolder(out, args.Rest(0)); }
+
+    void Documents(const Args& args) {
+        if (args[0] != "known" && args[0] != "unknown") Fail("'documents' takes known or unknown");
+        SetDocumentsKnown(args[0] == "known");
+        out << "  host: the shell " << (args[0] == "known" ? "names" : "names no") << " Documents folder\n";
     }
 
     void ShowFile(const Args& args) {
@@ -532,6 +552,9 @@ const Session::Row Session::table[] = {
     {{"read-only", "PATH", 1, "takes the write permission from a file (on Linux a process running as root may still write it)"}, &Session::ReadOnly},
     {{"folder", "PATH", 1, "makes a folder below the game folder"}, &Session::Folder},
     {{"show-file", "PATH", 1, "prints a file's lines"}, &Session::ShowFile},
+    {{"show-log", "[old]", 0, "prints the plug-in's log (or the one kept from the start before), from `Users\\Player\\Documents\\My Games\\Halvorine\\QVEX\\` or else beside the items files, with `[time]` for its time column and `<address>` for each 16-digit address"}, &Session::ShowLogStep},
+    {{"block", "PATH", 1, "puts an empty file in the place of a folder below the game folder, so that nothing can be made in it (for every user, on every platform)"}, &Session::Block},
+    {{"documents", "known|unknown", 1, "whether the shell names a Documents folder (`Users\\Player\\Documents` below the game folder, in the profile `Users\\Player`)"}, &Session::Documents},
     {{"datafile", "full|small|medium NAME [FLAGS]", 2, "appends a data file to the load order of the next `load-game` (FLAGS: its header flags, 1 when not given)"}, &Session::DataFile},
     {{"clear-load-order", "", 0, "starts a new load order"}, &Session::ClearLoadOrder},
     {{"form", "FILE LOCALID TYPE NAME", 4, "a form of that data file (`weapon`, `equipment`, `consumable`, `power`, `ammunition`, `damagetype` or a number)"}, &Session::FormStep},

@@ -128,6 +128,15 @@ std::string WithoutTrailingSeparator(std::string folder) {
     return folder;
 }
 
+// A path as the log names it: the profile folder as %USERPROFILE%, Windows separators.
+std::string ShownPath(const std::string& path) {
+    char shown[logLineLimit + 4];
+    std::string text(shown, Redact(path.data(), path.size(), profileFolder, shown, logLineLimit));
+    for (char& c : text)
+        if (c == '/') c = '\\';
+    return text;
+}
+
 // Keeps the last log as Velloquin.old.log and makes a new one in folder.
 bool OpenIn(const std::string& folder) {
     const std::string path = folder + "\\" + logFileName;
@@ -135,10 +144,7 @@ bool OpenIn(const std::string& folder) {
     logFile = CreateLogFile(path);
     if (logFile == noLogFile) return false;
     logBytes = 0;
-    char shown[logLineLimit + 4];
-    logShown.assign(shown, Redact(path.data(), path.size(), profileFolder, shown, logLineLimit));
-    for (char& c : logShown)
-        if (c == '/') c = '\\';
+    logShown = ShownPath(path);
     return true;
 }
 
@@ -160,12 +166,8 @@ void OpenLocked() {
     logState.store(StateActive, std::memory_order_relaxed);
     WriteLocked("Velloquin log: " + logShown);
     if (beside) {
-        char shown[logLineLimit + 4];
-        const std::string folder =
-            documents.empty() ? std::string("the shell names no Documents folder")
-                              : std::string(shown, Redact(documents.data(), documents.size(), profileFolder, shown,
-                                                          logLineLimit)) +
-                                    " cannot be written";
+        const std::string folder = documents.empty() ? std::string("the shell names no Documents folder")
+                                                     : ShownPath(documents) + " cannot be written";
         WriteLocked("The log is beside the items files: " + folder);
     }
 }

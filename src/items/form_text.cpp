@@ -81,4 +81,9 @@ std::string DescribeForm(const Game::Form* form) {
     return text + "]";
 }
 
+std::string LogFormText(const Game::Form* form) {
+    if (!form) return "(none)";
+    return "\"" + GetFormName(form) + "\" (" + GetFormHexID(form) + ")";
+}
+
 }  // namespace Velloquin

@@ -63,7 +63,7 @@ void LogKeyUse(std::uint32_t code, std::size_t slot, const Game::Form* item) {
     loggedKeyCode = code;
     if (!LogActive()) return;
     LogLine("Key 0x%X uses slot %d: %s", code, firstQuickKey + static_cast<int>(slot),
-            item ? DescribeForm(item).c_str() : "the slot is empty");
+            item ? LogFormText(item).c_str() : "the slot is empty");
 }
 
 void PollKeys(std::int64_t now) {

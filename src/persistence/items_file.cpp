@@ -49,7 +49,7 @@ int WriteQuickItems(std::ostream& out) {
         const Game::DataFile* file = FindDefiningFile(form);
         if (!file) {  // not in any counting data file: nothing that could name it later
             if (LogActive())
-                LogLine("Save: slot %d not saved: %s is in no data file that counts", quickKey, DescribeForm(form).c_str());
+                LogLine("Save: slot %d not saved: %s is in no data file that counts", quickKey, LogFormText(form).c_str());
             continue;
         }
         out << "QuickKey" << quickKey << " |" << GetLocalFormID(form, KindOfFile(file)) << "|" << DataFileName(file)

@@ -54,7 +54,7 @@ void ApplyLine(const std::string& line, int lineNumber) {
             continue;
         }
         if (LogActive())
-            LogLine("Items: slot %d restored: %s (%s from %s, line %d)", quickKey, DescribeForm(form).c_str(),
+            LogLine("Items: slot %d restored: %s (%s from %s, line %d)", quickKey, LogFormText(form).c_str(),
                     parsed.localId.c_str(), parsed.dataFile.c_str(), lineNumber);
         quickItems.at(j) = form;
         // One form never sits in two slots: the slot named later keeps it.
@@ -93,7 +93,8 @@ void ReloadFavoriteItems() {
     const std::string name = GetPlayerID(true);
     const std::string path = pluginFolder + name;
     if (!SettingsFileExists(pluginFolder, name)) {
-        LogLine("Items: player id %s, no items file %s: every slot empty", PlayerIdText().c_str(), path.c_str());
+        LogLine("Items: player id %s has no items file in %s: every slot empty", PlayerIdText().c_str(),
+                pluginFolder.c_str());
         return;
     }
     LogLine("Items: player id %s, reading %s", PlayerIdText().c_str(), path.c_str());
