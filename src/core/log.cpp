@@ -192,6 +192,16 @@ void StartLog() {
     if (logEnabled) OpenLocked();
 }
 
+void StopLog() {
+    std::lock_guard lock(logMutex);
+    CloseLogFile(logFile);
+    logFile = noLogFile;
+    logState.store(StateOff, std::memory_order_relaxed);
+    logEnabled = true;
+    logOpenTried = false;
+    logShown.clear();
+}
+
 void SetLogEnabled(bool enabled) {
     std::lock_guard lock(logMutex);
     if (enabled == logEnabled) return;

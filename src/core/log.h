@@ -38,6 +38,10 @@ inline constexpr std::size_t logLineLimit = 2000;
 // Called again, it closes the log it had and starts afresh.
 void StartLog();
 
+// Closes the log (the tests, between cases; the plug-in's log stays open
+// until the process ends).
+void StopLog();
+
 // The settings' [Log] bEnabled, read again on every settings load. Turning
 // the log off writes one line that says so; turning it on when this session
 // has no log file yet makes it then.
