@@ -54,6 +54,7 @@ Findings Examine(const std::string& gameFolder) {
                 CheckSettings(findings);
                 CheckGamepad(findings);
                 CheckItemsFiles(findings);
+                CheckLog(findings);
             } catch (const std::exception& e) {
                 findings.warnings.push_back({"", 0, WarningKind::DoctorFailed, "", std::string("the check stopped: ") + e.what()});
             }

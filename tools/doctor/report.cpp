@@ -110,6 +110,8 @@ const char* Status(int exitCode) { return exitCode == 0 ? "ok" : exitCode == 1 ?
 
 }  // namespace
 
+std::string JsonText(const std::string& text) { return Json(text); }
+
 std::string Hex(std::uint32_t value) {
     static const char digits[] = "0123456789ABCDEF";
     std::string text;
@@ -204,6 +206,7 @@ void WriteText(const Findings& f, std::ostream& out) {
             out << "\n" << Wrapped(w.message, "    ", 100);
         }
     }
+    WriteLogText(f.log, out);
     out << "\n";
     if (f.exitCode == 2) out << "No settings found.\n";
     else if (f.warnings.empty()) out << "No problems found.\n";
@@ -255,7 +258,9 @@ void WriteJson(const Findings& f, std::ostream& out) {
             << ", \"code\": " << Json(std::string(CodeOf(w.kind))) << ", \"text\": " << Json(w.text) << ", \"message\": " << Json(w.message)
             << "}";
     }
-    out << (f.warnings.empty() ? "]\n" : "\n  ]\n") << "}\n";
+    out << (f.warnings.empty() ? "],\n" : "\n  ],\n");
+    WriteLogJson(f.log, out);
+    out << "}\n";
 }
 
 }  // namespace Velloquin::Doctor
