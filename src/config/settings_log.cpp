@@ -16,10 +16,7 @@ const char* WhyIgnored(SettingsValueEffect::Kind kind) {
     }
 }
 
-}  // namespace
-
-void LogSettings(const SettingsRecord& record) {
-    if (!LogActive()) return;
+void WriteSettingsLines(const SettingsRecord& record) {
     if (record.filesRead.empty())
         LogLine("Settings: neither Velloquin.ini nor VelloquinCustom.ini is in %s: every slot shown, no key bound",
                 settingsFolder.c_str());
@@ -68,6 +65,17 @@ void LogSettings(const SettingsRecord& record) {
         if (!value.read)
             LogLine("Settings: %s.ini [Log] bEnabled=%s ignored: only 0 (off) and 1 (on) are read", value.baseName,
                     value.value.c_str());
+}
+
+}  // namespace
+
+void LogSettings(const SettingsRecord& record) {
+    if (!LogActive()) return;
+    try {
+        WriteSettingsLines(record);
+    } catch (...) {
+        // The log never stops the settings' load.
+    }
 }
 
 }  // namespace Velloquin

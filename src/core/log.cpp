@@ -188,8 +188,15 @@ void StartLog() {
     logShown.clear();
     logOpenTried = false;
     logStartNs = SteadyNow();
-    logEnabled = ReadLogEnabled();
-    if (logEnabled) OpenLocked();
+    // The log never stops the plug-in: a failure here (no memory) leaves it without a log.
+    try {
+        logEnabled = ReadLogEnabled();
+        if (logEnabled) OpenLocked();
+    } catch (...) {
+        CloseLogFile(logFile);
+        logFile = noLogFile;
+        logState.store(StateOff, std::memory_order_relaxed);
+    }
 }
 
 void StopLog() {
@@ -215,7 +222,13 @@ void SetLogEnabled(bool enabled) {
         return;
     }
     if (!logOpenTried) {
-        OpenLocked();
+        try {
+            OpenLocked();
+        } catch (...) {
+            CloseLogFile(logFile);
+            logFile = noLogFile;
+            logState.store(StateOff, std::memory_order_relaxed);
+        }
     } else if (state == StateOff && logFile != noLogFile) {
         logState.store(StateActive, std::memory_order_relaxed);
         WriteLocked("[Log] bEnabled=1 in the settings: the log goes on.");

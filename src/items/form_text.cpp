@@ -83,7 +83,12 @@ std::string DescribeForm(const Game::Form* form) {
 
 std::string LogFormText(const Game::Form* form) {
     if (!form) return "(none)";
-    return "\"" + GetFormName(form) + "\" (" + GetFormHexID(form) + ")";
+    std::string text = "\"";
+    text += GetFormName(form);
+    text += "\" (";
+    text += GetFormHexID(form);
+    text += ")";
+    return text;
 }
 
 }  // namespace Velloquin

@@ -62,8 +62,11 @@ void LogKeyUse(std::uint32_t code, std::size_t slot, const Game::Form* item) {
     if (code == loggedKeyCode) return;
     loggedKeyCode = code;
     if (!LogActive()) return;
-    LogLine("Key 0x%X uses slot %d: %s", code, firstQuickKey + static_cast<int>(slot),
-            item ? LogFormText(item).c_str() : "the slot is empty");
+    try {
+        LogLine("Key 0x%X uses slot %d: %s", code, firstQuickKey + static_cast<int>(slot),
+                item ? LogFormText(item).c_str() : "the slot is empty");
+    } catch (...) {  // the log never stops the key's use
+    }
 }
 
 void PollKeys(std::int64_t now) {

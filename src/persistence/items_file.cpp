@@ -48,8 +48,13 @@ int WriteQuickItems(std::ostream& out) {
         if (!VerifyQuickItem(form, quickKey)) continue;
         const Game::DataFile* file = FindDefiningFile(form);
         if (!file) {  // not in any counting data file: nothing that could name it later
-            if (LogActive())
-                LogLine("Save: slot %d not saved: %s is in no data file that counts", quickKey, LogFormText(form).c_str());
+            if (LogActive()) {
+                try {
+                    LogLine("Save: slot %d not saved: %s is in no data file that counts", quickKey,
+                            LogFormText(form).c_str());
+                } catch (...) {  // the log never stops the save
+                }
+            }
             continue;
         }
         out << "QuickKey" << quickKey << " |" << GetLocalFormID(form, KindOfFile(file)) << "|" << DataFileName(file)

@@ -20,7 +20,7 @@ std::string OpenErrorText(const std::string& path, int code) {
 }
 
 // Why a line's item is not in this game, for the log.
-std::string WhyNotFound(const QuickItemLine& parsed) {
+std::string WhyNotFoundText(const QuickItemLine& parsed) {
     std::uint32_t localId = 0;
     switch (ReadLocalFormID(parsed.localId, parsed.dataFile, localId)) {
         case LocalIdReading::TooLong: return "the local id " + parsed.localId + " is too long for its data file";
@@ -29,6 +29,16 @@ std::string WhyNotFound(const QuickItemLine& parsed) {
     }
     if (!FindDataFile(parsed.dataFile).first) return "the data file " + parsed.dataFile + " is not loaded";
     return parsed.dataFile + " has no form " + parsed.localId;
+}
+
+// The log's lines are extra: a failure to build one (no memory) never stops the reader.
+template <class Build>
+void LogBuilt(const char* format, int lineNumber, int quickKey, Build build) {
+    if (!LogActive()) return;
+    try {
+        LogLine(format, lineNumber, quickKey, build().c_str());
+    } catch (...) {
+    }
 }
 
 // Tries one line against every slot key.
@@ -44,8 +54,8 @@ void ApplyLine(const std::string& line, int lineNumber) {
         }
         Game::Form* form = ResolveFormLocator(parsed.localId, parsed.dataFile);
         if (!form) {  // the item or its data file is not in this game
-            if (LogActive())
-                LogLine("Items: line %d not restored (slot %d): %s", lineNumber, quickKey, WhyNotFound(parsed).c_str());
+            LogBuilt("Items: line %d not restored (slot %d): %s", lineNumber, quickKey,
+                     [&] { return WhyNotFoundText(parsed); });
             continue;
         }
         if (!VerifyQuickItem(form, quickKey)) {
@@ -53,9 +63,9 @@ void ApplyLine(const std::string& line, int lineNumber) {
                     quickKey, static_cast<unsigned>(Game::StoredFormType(form)));
             continue;
         }
-        if (LogActive())
-            LogLine("Items: slot %d restored: %s (%s from %s, line %d)", quickKey, LogFormText(form).c_str(),
-                    parsed.localId.c_str(), parsed.dataFile.c_str(), lineNumber);
+        LogBuilt("Items: line %d restored slot %d: %s", lineNumber, quickKey, [&] {
+            return LogFormText(form) + " (" + parsed.localId + " from " + parsed.dataFile + ")";
+        });
         quickItems.at(j) = form;
         // One form never sits in two slots: the slot named later keeps it.
         for (std::size_t k = 0; k < quickSlotCount; ++k) {

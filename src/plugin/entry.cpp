@@ -70,7 +70,11 @@ bool QVEXPlugin_Load(const LoaderInterface* loader) {
     using namespace Velloquin;
     try {
         StartLog();
-        LogVersions(loader);
+        try {
+            LogVersions(loader);
+        } catch (...) {
+            // The log never stops the start.
+        }
         pluginHandle = LoaderOperation<QueryPluginHandleFn>(loader, 1)();
 
         gameModuleBase = reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr));
@@ -138,6 +142,7 @@ void HandleOnPluginLoad() {
     } else if (site <= gameModuleBase) {
         failure = InstallFailure::SiteWrapped;
     } else if (const std::uintptr_t callee = (LogHookSite(site), ResolveCallTarget(site)); callee == 0) {
+        // (LogHookSite allocates nothing: it cannot throw.)
         failure = InstallFailure::NoCallAtSite;
     } else {
         // Known before the site is rewritten: a game thread may reach the

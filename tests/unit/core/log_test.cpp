@@ -23,6 +23,8 @@ const std::string besideItems = "Data\\QVEX\\Plugins\\Velloquin\\";
 class Log : public ::testing::Test {
 protected:
     void SetUp() override {
+        // A log an earlier case left open (QVEXPlugin_Load starts one) would keep its folder from being emptied.
+        StopLog();
         TestHost::ResetWorld();
         TestHost::ClearGameFolder();
     }
