@@ -145,7 +145,10 @@ void CheckLog(Findings& findings) {
 void WriteLogText(const LogFindings& log, std::ostream& out) {
     out << "\nThe last game session's log (Velloquin.log):\n";
     for (const LogFindings::Place& place : log.looked)
-        out << "  looked in " << place.path << (place.found ? (place.path == log.file ? ": read" : ": older, not read") : ": not there")
+        if (!place.path.empty() && place.path.front() == '(')
+            out << "  " << place.path.substr(1, place.path.size() - 2) << "\n";
+        else
+            out << "  looked in " << place.path << (place.found ? (place.path == log.file ? ": read" : ": older, not read") : ": not there")
             << "\n";
     if (log.file.empty()) {
         out << "  No log found: the game has not run with Velloquin yet, or [Log] bEnabled=0 turned it off.\n";

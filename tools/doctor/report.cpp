@@ -209,6 +209,8 @@ void WriteText(const Findings& f, std::ostream& out) {
     WriteLogText(f.log, out);
     out << "\n";
     if (f.exitCode == 2) out << "No settings found.\n";
+    else if (f.warnings.empty() && !f.log.file.empty() && !f.log.nothingWrong())
+        out << "No problems found in the settings; the last game's log shows what went wrong (above).\n";
     else if (f.warnings.empty()) out << "No problems found.\n";
     else out << Plural(f.warnings.size(), "warning.", "warnings.") << "\n";
 }
