@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "game/game_index.h"
+#include "host_parts.h"
 #include "machine_code.h"
 
 #ifdef _WIN32
@@ -114,8 +115,6 @@ void WriteStub(std::uint32_t offset, const void* function) {
 }
 
 }  // namespace
-
-void LayHookRoutine();  // host.cpp
 
 std::uintptr_t ImageBase() {
     static const std::uintptr_t base = Reserve();
