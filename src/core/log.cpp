@@ -39,6 +39,16 @@ std::int64_t logStartNs = 0;
 std::string profileFolder;
 std::string logShown;
 
+// The file is closed when the plug-in's library is unloaded (the tests load
+// it many times in one process) or the process ends.
+struct LogFileCloser {
+    ~LogFileCloser() {
+        logState.store(StateOff, std::memory_order_relaxed);
+        CloseLogFile(logFile);
+        logFile = noLogFile;
+    }
+} logFileCloser;
+
 constexpr const char* limitLine = "The log has reached its size limit (1 MiB): nothing more is written until the game starts again.";
 constexpr std::size_t limitReserve = 160;  // room kept for limitLine with its time column
 
