@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     Ratio(reporter, "gamepad pass, disconnected / the same baseline", "BM_GamepadPassDisconnected",
           "BM_KeyPollingBaseline", 1.3);
     for (const auto& [name, value] : reporter.counters)
-        if (name.find("allocations") != std::string::npos || name.find("XInput") != std::string::npos) std::printf("%-52s %8.3f\n", name.c_str(), value);
+        if (name.find("allocation") != std::string::npos || name.find("XInput") != std::string::npos) std::printf("%-52s %8.3f\n", name.c_str(), value);
     benchmark::Shutdown();
     return 0;
 }

@@ -7,6 +7,7 @@
 
 #include "allocation_counter.h"
 #include "controller.h"
+#include "core/log.h"
 #include "game/game.h"
 #include "game_runtime.h"
 #include "host.h"
@@ -26,6 +27,8 @@ void PrepareWorld() {
     TestHost::RecordKeyStateQueries(false);
     TestHost::PauseRecords(true);
     V::creditsMenuTime = V::SteadyNow() - 60'000'000'000;
+    // The passes run with the log on, as in a player's game.
+    V::StartLog();
 }
 
 void BM_ThrottledPass(benchmark::State& state) {

@@ -6,6 +6,7 @@
 #include "host_parts.h"
 #include "image.h"
 #include "recorder.h"
+#include "shell_folders.h"
 
 namespace TestHost {
 
@@ -21,6 +22,7 @@ void ResetWorld() {
     ClearRecords();
     ResetController();
     ResetFileFaults();
+    ResetShellFolders();
     ResetImage();
 }
 

@@ -7,6 +7,7 @@
 #include "controller.h"
 #include "file_faults.h"
 #include "image.h"
+#include "shell_folders.h"
 #include "platform/posix/host_seam.h"
 #include "platform_seam.h"
 
@@ -41,11 +42,13 @@ VelloquinHostSeam seam = {
     &SeamVirtualAlloc,
     [](const char* fileName) {
         bool handled = false;
-        return TestHost::Seam::LoadXInputLibrary(fileName, handled);
+        void* module = TestHost::Seam::LoadXInputLibrary(fileName, handled);
+        return handled ? module : TestHost::Seam::LoadShellLibrary(fileName, handled);
     },
     [](void* module, const char* name) {
         bool handled = false;
-        return TestHost::Seam::XInputProcAddress(module, name, handled);
+        void* function = TestHost::Seam::XInputProcAddress(module, name, handled);
+        return handled ? function : TestHost::Seam::ShellProcAddress(module, name, handled);
     },
     &TestHost::Seam::FileHeld,
     &TestHost::Seam::WriteRoom,

@@ -1,6 +1,7 @@
 // Windows: the host loads the real DLL and answers its calls of MessageBoxA,
 // TerminateProcess, GetKeyState, VirtualQuery, VirtualAlloc, the performance
-// counter, and LoadLibraryA/GetProcAddress of XInput by rewriting the DLL's
+// counter, and LoadLibraryA/GetProcAddress of XInput and of the shell's
+// folder lookup by rewriting the DLL's
 // import address table, as a debugging tool would. The shipped DLL is thus
 // the tested DLL.
 #ifdef _WIN32
@@ -13,6 +14,7 @@
 #include "controller.h"
 #include "file_faults.h"
 #include "platform_seam.h"
+#include "shell_folders.h"
 
 namespace {
 
@@ -77,10 +79,12 @@ BOOL WINAPI HostQueryPerformanceFrequency(LARGE_INTEGER* frequency) {
     return TRUE;
 }
 
-// XInput's libraries are the host's (its controller); every other library is the system's.
+// XInput's libraries (its controller) and the shell's (the user's folders)
+// are the host's; every other library is the system's.
 HMODULE WINAPI HostLoadLibraryA(LPCSTR fileName) {
     bool handled = false;
     void* module = TestHost::Seam::LoadXInputLibrary(fileName, handled);
+    if (!handled) module = TestHost::Seam::LoadShellLibrary(fileName, handled);
     if (!handled) return realLoadLibraryA(fileName);
     if (!module) SetLastError(ERROR_MOD_NOT_FOUND);
     return static_cast<HMODULE>(module);
@@ -89,6 +93,7 @@ HMODULE WINAPI HostLoadLibraryA(LPCSTR fileName) {
 FARPROC WINAPI HostGetProcAddress(HMODULE module, LPCSTR name) {
     bool handled = false;
     void* function = TestHost::Seam::XInputProcAddress(module, name, handled);
+    if (!handled) function = TestHost::Seam::ShellProcAddress(module, name, handled);
     if (!handled) return realGetProcAddress(module, name);
     if (!function) SetLastError(ERROR_PROC_NOT_FOUND);
     return reinterpret_cast<FARPROC>(function);

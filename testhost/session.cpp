@@ -100,7 +100,7 @@ namespace {
 const std::vector<StepRow>& StepTable() {
     static const std::vector<StepRow> table = [] {
         std::vector<StepRow> rows;
-        for (const auto group : {FileSteps, WorldSteps, PlayerSteps, LoadingSteps, MenuSteps, InputSteps, GameEventSteps})
+        for (const auto group : {FileSteps, LogSteps, WorldSteps, PlayerSteps, LoadingSteps, MenuSteps, InputSteps, GameEventSteps})
             rows.insert(rows.end(), group().begin(), group().end());
         return rows;
     }();

@@ -26,8 +26,13 @@ void File(Session& session, const StepArgs& args) {
     }
     if (Session::Has(args, 1, "unterminated") && content.size() >= lineEnd.size())
         content.resize(content.size() - lineEnd.size());
-    WriteGameFile(args[0], content);
-    session.out << "  host: wrote " << args[0] << "\n";
+    // The path is every word before the options (a path may hold blanks: "My Games").
+    std::size_t words = 1;
+    while (words < args.size() && args[words] != "lf" && args[words] != "unterminated") ++words;
+    std::string path = args[0];
+    for (std::size_t i = 1; i < words; ++i) path += " " + args[i];
+    WriteGameFile(path, content);
+    session.out << "  host: wrote " << path << "\n";
 }
 
 void Delete(Session& session, const StepArgs& args) {

@@ -103,6 +103,7 @@ struct StepRow {
 
 // Each group's rows; the step table is these in this order.
 const std::vector<StepRow>& FileSteps();       // session_files.cpp: the script's headings, files and folders
+const std::vector<StepRow>& LogSteps();        // session_log.cpp: the plug-in's log, and the places it cannot use
 const std::vector<StepRow>& WorldSteps();      // session_world.cpp: data files, forms, keywords, damage
 const std::vector<StepRow>& PlayerSteps();     // session_player.cpp: inventory, powers, quick slots, the character
 const std::vector<StepRow>& LoadingSteps();    // session_loading.cpp: what is loaded, the plug-in and the game

@@ -8,6 +8,7 @@
 #include "config/key_names.h"
 #include "platform/paths.h"
 #include "platform/win32.h"
+#include "core/log.h"
 #include "core/state.h"
 #include "core/text.h"
 
@@ -60,12 +61,14 @@ SettingsRecord ReadSettings(const std::string& gameFolder) {
         record.effects.push_back(
             SettingsValueEffect{baseName, section, key, value, k, kind, code, holder, codes.at(k)});
     };
+    record.logEnabled = ReadLogEnabled(&record.logValues, gameFolder);
     // The chord modifiers first, from both files: a slot's modifier is known
     // before any key is bound, so that what must be unique is the pair of
     // modifier and key whichever file gives either.
     auto& requested = record.requestedModifiers;
     for (const char* baseName : settingsFiles) {
         if (!SettingsFileExists(InGameFolder(gameFolder, settingsFolder), std::string(baseName) + ".ini")) continue;
+        record.filesRead.push_back(baseName);
         for (std::size_t k = 0; k < quickSlotCount; ++k) {
             const std::string key = "iQuickKey" + std::to_string(k + firstQuickKey);
             const std::string value = ReadIniValue(baseName, "QuickKeyModifiers", key, "", gameFolder);
@@ -158,6 +161,18 @@ SettingsRecord ReadSettings(const std::string& gameFolder) {
     return record;
 }
 
+bool ReadLogEnabled(std::vector<LogSettingValue>* values, const std::string& gameFolder) {
+    bool enabled = true;
+    for (const char* baseName : settingsFiles) {
+        const std::string value = ReadIniValue(baseName, "Log", "bEnabled", "", gameFolder);
+        if (value.empty()) continue;
+        const bool read = value == "0" || value == "1";
+        if (read) enabled = value == "1";
+        if (values) values->push_back(LogSettingValue{baseName, value, read});
+    }
+    return enabled;
+}
+
 void ApplySettings(const SettingsRecord& record) {
     for (std::size_t k = 0; k < quickSlotCount; ++k) {
         quickKeyCodes.at(k) = record.codes.at(k);
@@ -165,8 +180,7 @@ void ApplySettings(const SettingsRecord& record) {
         quickKeyModifiers.at(k) = record.modifiers.at(k);
     }
     gamepadModifier = record.gamepadModifier;
+    SetLogEnabled(record.logEnabled);
 }
-
-void LoadSettings() { ApplySettings(ReadSettings(inWorkingFolder)); }
 
 }  // namespace Velloquin

@@ -76,6 +76,14 @@ struct ModifierValue {
     std::uint32_t code;    // the code read (Set, NotGamepad)
 };
 
+// One non-empty [Log] bEnabled value, in reading order: "0" turns the log
+// off, "1" on; any other value is ignored.
+struct LogSettingValue {
+    const char* baseName;
+    std::string value;
+    bool read;  // "0" or "1"
+};
+
 // The settings as read from the two files, before the plug-in uses them.
 struct SettingsRecord {
     std::array<std::uint32_t, quickSlotCount> codes{};  // 0 = unbound
@@ -88,6 +96,9 @@ struct SettingsRecord {
     std::array<std::uint32_t, quickSlotCount> requestedModifiers{};
     std::array<std::uint32_t, quickSlotCount> modifiers{};
     std::vector<ChordModifierValue> chordModifierValues;
+    bool logEnabled = true;                            // [Log] bEnabled; the log is on unless a file says 0
+    std::vector<LogSettingValue> logValues;
+    std::vector<const char*> filesRead;                // the base names of the files that exist, in reading order
 };
 
 // The plug-in's files are named relative to the game's working folder; a
@@ -98,8 +109,17 @@ inline const std::string inWorkingFolder;  // empty: the working folder
 // gameFolder: where settingsFolder is (InGameFolder in platform/paths.h).
 SettingsRecord ReadSettings(const std::string& gameFolder);
 
-// Makes the record's codes, chord modifiers, visibility and gamepad modifier the plug-in's.
+// [Log] bEnabled of both files alone (the later file's "0" or "1" wins; on
+// when neither says): the log reads it when the plug-in starts, before the
+// other settings.
+bool ReadLogEnabled(std::vector<LogSettingValue>* values = nullptr, const std::string& gameFolder = inWorkingFolder);
+
+// Makes the record's codes, chord modifiers, visibility, gamepad modifier and log switch the plug-in's.
 void ApplySettings(const SettingsRecord& record) REQUIRES(stateMutex);
+
+// Writes what the record says into the log: each file read, each slot bound
+// or hidden, each value ignored and why.
+void LogSettings(const SettingsRecord& record);
 
 // One value of settingsFolder + baseName + ".ini" (below gameFolder); empty
 // when the file is missing.

@@ -1,5 +1,6 @@
 #include "core/error_report.h"
 
+#include "core/log.h"
 #include "core/version.h"
 #include "platform/win32.h"
 
@@ -22,11 +23,18 @@ std::string MakeFatalErrorReport(const std::string& function, int line, const st
            "\n\n\nError text: \n -> " + text + "\n";
 }
 
-void ShowErrorMessage(std::string report) {
+namespace {
+
+// The Yes/No box; its answer.
+int AskPlayer(const std::string& report) {
     const std::string title = GetBoxTitle();
-    if (MessageBoxA(nullptr, report.c_str(), title.c_str(), MB_YESNO) == IDYES) {
-        TerminateProcess(GetCurrentProcess(), 0);
-    }
+    return MessageBoxA(nullptr, report.c_str(), title.c_str(), MB_YESNO);
+}
+
+}  // namespace
+
+void ShowErrorMessage(std::string report) {
+    if (AskPlayer(report) == IDYES) TerminateProcess(GetCurrentProcess(), 0);
 }
 
 void ShowFatalErrorMessage(std::string report) {
@@ -38,11 +46,20 @@ void ShowFatalErrorMessage(std::string report) {
     }
 }
 
+// The log has the box before it is shown (a Yes ends the process at once) and the answer after.
 void ReportError(const char* function, int line, const std::string& text) {
-    ShowErrorMessage(MakeErrorReport(function, line, text));
+    LogLine("Error box from %s line %d: %s", function, line, text.c_str());
+    const int answer = AskPlayer(MakeErrorReport(function, line, text));
+    if (answer == IDYES) {
+        LogLine("Error box answered Yes: the game ends");
+        TerminateProcess(GetCurrentProcess(), 0);
+    }
+    if (answer == IDNO) LogLine("Error box answered No: the game goes on");
+    else LogLine("Error box not answered (result %d): the game goes on", answer);
 }
 
 void ReportFatalError(const char* function, int line, const std::string& text) {
+    LogLine("Fatal error box from %s line %d: %s (the game ends after it)", function, line, text.c_str());
     ShowFatalErrorMessage(MakeFatalErrorReport(function, line, text));
 }
 

@@ -65,4 +65,14 @@ std::string DescribeForm(const Game::Form* form) {
     return text + "]";
 }
 
+std::string LogFormText(const Game::Form* form) {
+    if (!form) return "(none)";
+    std::string text = "\"";
+    text += GetFormName(form);
+    text += "\" (";
+    text += GetFormHexID(form);
+    text += ")";
+    return text;
+}
+
 }  // namespace Velloquin

@@ -15,5 +15,8 @@ std::string GetHexID(std::uint32_t value);
 std::string GetFormHexID(const Game::Form* form);
 std::string GetAddressText(std::uintptr_t address);
 std::string DescribeForm(const Game::Form* form);
+// A form as the log names it: "Plasma Rifle" (0001A2B3). No address: the
+// log is read beside other runs.
+std::string LogFormText(const Game::Form* form);
 
 }  // namespace Velloquin

@@ -4,6 +4,7 @@
 #include "items/slot_details.h"
 #include "menu/runtime.h"
 #include "core/error_report.h"
+#include "core/log.h"
 #include "core/state.h"
 
 namespace Velloquin {
@@ -107,8 +108,11 @@ bool ProcessOpenFavoritesMenu() {
         Game::InventoryList* inventory = Game::ReadInventoryList(player);
         if (!inventory) return;
         bool installed = false;
-        if (!GetMenuBool(menuName, "root1.Menu_mc.bVelloquinInstalled", &installed, openFavoritesMenu) || !installed) {
+        const bool flagRead = GetMenuBool(menuName, "root1.Menu_mc.bVelloquinInstalled", &installed, openFavoritesMenu);
+        if (!flagRead || !installed) {
             pluginInactive = 1;
+            LogLine("The plug-in is inactive from now on: the favourites menu's movie is not the extended one "
+                    "(root1.Menu_mc.bVelloquinInstalled %s)", flagRead ? "is false" : "cannot be read");
             ReportError("Velloquin::ProcessOpenFavoritesMenu", 627,
                         "The extended FavoritesMenu is inaccessible, FavoritesMenu.swf is possibly overwritten by "
                         "another mod. Velloquin will be inactive.");

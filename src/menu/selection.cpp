@@ -2,7 +2,9 @@
 // the item being assigned into a slot, keeping every item in one slot at most.
 #include "items/movie.h"
 #include "menu/runtime.h"
+#include "core/log.h"
 #include "core/state.h"
+#include "items/form_text.h"
 
 namespace Velloquin {
 
@@ -52,6 +54,12 @@ void ProcessMenuSelection() {
         return;
     }
     // The chosen slot first, then the item's old place: a move leaves only the new slot holding it.
+    if (quickItems.at(j) != item && LogActive()) {
+        try {
+            LogLine("Slot %d assigned: %s", k, LogFormText(item).c_str());
+        } catch (...) {  // the log never stops the choice
+        }
+    }
     quickItems.at(j) = item;
     for (std::size_t i = 0; i < quickSlotCount; ++i) {
         if (static_cast<int>(i) != j && quickItems.at(i) == item) {

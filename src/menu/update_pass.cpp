@@ -7,7 +7,9 @@
 #include "menu/key_poll.h"
 #include "menu/runtime.h"
 #include "persistence/items_file.h"
+#include "core/log.h"
 #include "core/state.h"
+#include "items/form_text.h"
 #include "platform/win32.h"
 
 namespace Velloquin {
@@ -24,16 +26,42 @@ std::int64_t WholeMilliseconds(std::int64_t fromNs, std::int64_t toNs) { return 
 
 bool BlockingMenuOpen() { return Game::IsMenuOpen("EndGameCreditsMenu") || Game::IsMenuOpen("PlayBinkMenu"); }
 
+// The code whose use the log told last, while it stays down (under
+// stateMutex): a held key is logged once, at its first use.
+std::uint32_t loggedKeyCode GUARDED_BY(stateMutex) = 0;
+
+void LogKeyUse(std::uint32_t code, std::size_t slot, const Game::Form* item) REQUIRES(stateMutex) {
+    if (code == loggedKeyCode) return;
+    loggedKeyCode = code;
+    if (!LogActive()) return;
+    try {
+        LogLine("Key 0x%X uses slot %d: %s", code, firstQuickKey + static_cast<int>(slot),
+                item ? LogFormText(item).c_str() : "the slot is empty");
+    } catch (...) {  // the log never stops the key's use
+    }
+}
+
 void PollKeys(std::int64_t now) REQUIRES(stateMutex) {
     if (const std::size_t slot = PressedQuickSlot(now); slot != noQuickSlot) {
+        const std::uint32_t code = quickKeyCodes.at(slot);
         Game::Form* item = quickItems.at(slot);
-        if (item && !Game::MenuModeContext()) ActivateQuickItem(item);
+        const bool use = item && !Game::MenuModeContext();
+        if (use || !item) LogKeyUse(code, slot, item);
+        if (use) ActivateQuickItem(item);
+    } else {
+        loggedKeyCode = 0;
     }
     lastUpdateTime = now;
 }
 
+// Whether the log has told of the close request for this opening of the
+// favourites menu: a game that ignores the request is asked again on every
+// pass, and the log tells it once.
+bool closeRequestLogged GUARDED_BY(stateMutex) = false;
+
 void DriveOpenMenu(std::int64_t now, bool fromHook) REQUIRES(stateMutex) {
     if (!Game::IsMenuOpen("FavoritesMenu")) {
+        closeRequestLogged = false;
         favoritesMenuOpened = false;
         favoritesMenuPopulated = false;
         openFavoritesMenu = nullptr;
@@ -48,6 +76,10 @@ void DriveOpenMenu(std::int64_t now, bool fromHook) REQUIRES(stateMutex) {
     }
     if (populateFailed && WholeMilliseconds(populateFailTime, now) > giveUpMs) {
         lastUpdateTime = now;
+        if (!closeRequestLogged)
+            LogLine("The favourites menu could not be filled for %lld ms: the plug-in asks the game to close it",
+                    static_cast<long long>(giveUpMs));
+        closeRequestLogged = true;
         Game::PostCloseMenu("FavoritesMenu");
         return;
     }
@@ -76,6 +108,7 @@ void RunUpdatePass(bool fromHook) {
     }
     if (reloadPending) {
         if (BlockingMenuOpen()) return;
+        LogLine("Reload after the end credits or a game reset: icon keywords, settings and items are read again");
         PrecacheIconKeywords();
         LoadSettings();
         ReloadFavoriteItems();

@@ -11,6 +11,7 @@
 #include "platform/paths.h"
 #include "platform/win32.h"
 #include "core/error_report.h"
+#include "core/log.h"
 #include "game/game.h"
 #include "core/state.h"
 
@@ -32,17 +33,30 @@ int KindOfFile(const Game::DataFile* file) {
 }
 
 // The slots' lines, in slot order; refused items are reported and left out.
-void WriteQuickItems(std::ostream& out) REQUIRES(stateMutex) {
+// Returns the number of lines.
+int WriteQuickItems(std::ostream& out) REQUIRES(stateMutex) {
+    int lines = 0;
     for (std::size_t i = 0; i < quickSlotCount; ++i) {
         const int quickKey = firstQuickKey + static_cast<int>(i);
         const Game::Form* form = quickItems.at(i);
         if (!form) continue;
         if (!VerifyQuickItem(form, quickKey)) continue;
         const Game::DataFile* file = FindDefiningFile(form);
-        if (!file) continue;  // not in any counting data file: nothing that could name it later
+        if (!file) {  // not in any counting data file: nothing that could name it later
+            if (LogActive()) {
+                try {
+                    LogLine("Save: slot %d not saved: %s is in no data file that counts", quickKey,
+                            LogFormText(form).c_str());
+                } catch (...) {  // the log never stops the save
+                }
+            }
+            continue;
+        }
         out << "QuickKey" << quickKey << " |" << GetLocalFormID(form, KindOfFile(file)) << "|" << DataFileName(file)
             << lineEnd;
+        ++lines;
     }
+    return lines;
 }
 
 }  // namespace
@@ -108,6 +122,7 @@ void FlushQuickItemsToFile() {
     const HANDLE file = CreateFileA(NativePath(temporaryPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
+        LogLine("Save failed: %s cannot be made (is the folder %s there?)", temporaryPath.c_str(), pluginFolder.c_str());
         // As a stream that could not be opened: not open (467), and in the fail state (472).
         ReportError("Velloquin::FlushQuickItemsToFile", 467, ItemsFileOpenError(path, 1));
         ReportError("Velloquin::FlushQuickItemsToFile", 472, ItemsFileOpenError(path, 1));
@@ -115,21 +130,27 @@ void FlushQuickItemsToFile() {
     }
 
     std::ostringstream content;
+    int lines = 0;
     try {
-        WriteQuickItems(content);
+        lines = WriteQuickItems(content);
     } catch (...) {
         content.setstate(std::ios::badbit);
     }
     // A file that could not be written completely (a full disk, a failing
     // write) never replaces the old one; like every write error after the
-    // open, it is not reported.
+    // open, it is not reported in a box.
     if (!WriteAllAndClose(file, content.str()) || !content) {
         DeleteQuietly(temporaryPath);
+        LogLine("Save failed: %s could not be written completely; %s is left as it was", temporaryPath.c_str(),
+                path.c_str());
         return;
     }
-    if (!ReplaceRetryingBriefly(temporaryPath, path)) {
+    if (ReplaceRetryingBriefly(temporaryPath, path)) {
+        LogLine("Saved %d line%s to %s", lines, lines == 1 ? "" : "s", path.c_str());
+    } else {
         // The items file itself cannot be written (read-only, a folder, held by another program): as when it
         // cannot be opened. The old file stays whole.
+        LogLine("Save failed: %s cannot be replaced (read-only, a folder, or in use)", path.c_str());
         DeleteQuietly(temporaryPath);
         ReportError("Velloquin::FlushQuickItemsToFile", 467, ItemsFileOpenError(path, 1));
         ReportError("Velloquin::FlushQuickItemsToFile", 472, ItemsFileOpenError(path, 1));

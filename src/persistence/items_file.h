@@ -16,6 +16,8 @@ namespace Velloquin {
 // Every items file's name starts so: "VelloquinItems_", the id, ".txt".
 inline constexpr const char* itemsFilePrefix = "VelloquinItems_";
 std::string GetPlayerID(bool forReading);
+// The player id as the log names it ("0x2A"), read without a report.
+std::string PlayerIdText();
 bool VerifyQuickItem(const Game::Form* form, int quickKey);
 std::vector<std::string> ListFilesWithExtension(const std::string& folder, const std::string& extension);
 void FlushQuickItemsToFile() REQUIRES(stateMutex);

@@ -2,6 +2,7 @@
 #include "config/settings.h"
 #include "persistence/items_file.h"
 #include "core/error_report.h"
+#include "core/log.h"
 #include "core/text.h"
 #include "game/game.h"
 #include "core/state.h"
@@ -21,10 +22,13 @@ std::uint64_t ReadPlayerId() {
 
 }  // namespace
 
+std::string PlayerIdText() { return "0x" + UpperHex(ReadPlayerId()); }
+
 std::string GetPlayerID(bool forReading) {
     const std::uint64_t id = ReadPlayerId();
     if (id == 0) {
         ReportError("Velloquin::GetPlayerID", 354, "cannot get PlayerID");
+        if (!pluginInactive) LogLine("The plug-in is inactive from now on: the player id cannot be read");
         pluginInactive = 1;
     }
     const std::string low = UpperHex(id & 0xFFFFFFFFu);

@@ -1,7 +1,11 @@
 // The loader's entry, the redirection of the game's call and the menu callback.
+#include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "config/settings.h"
 #include "core/error_report.h"
+#include "core/log.h"
 #include "plugin/exports.h"
 #include "core/state.h"
 #include "platform/win32.h"
@@ -38,11 +42,40 @@ Fn InterfaceOperation(const void* record) {
     return Velloquin::Game::ReadField<Fn>(record, Velloquin::Game::Layout::interfaceOperation);
 }
 
+// The first line after the log's own: the plug-in's version, the loader's,
+// and the game's as the loader gives it (its first two words), against the
+// game versions the version record lists. Nothing else reads those words.
+void LogVersions(const LoaderInterface* loader) {
+    using namespace Velloquin;
+    if (!LogActive()) return;
+    const std::uint32_t loaderVersion = loader ? Game::ReadField<std::uint32_t>(loader, 0) : 0;
+    const std::uint32_t gameVersion = loader ? Game::ReadField<std::uint32_t>(loader, 4) : 0;
+    bool listed = false;
+    std::string listedText;
+    for (std::uint32_t version : QVEXPlugin_Version.compatibleVersions) {
+        if (version == 0) break;
+        listed = listed || version == gameVersion;
+        char text[16];
+        std::snprintf(text, sizeof text, "%s0x%08X", listedText.empty() ? "" : ", ", version);
+        listedText += text;
+    }
+    LogLine("Velloquin %s (version 0x%08X); loader version 0x%08X; game runtime 0x%08X, %s %s", GetVersionText().c_str(),
+            QVEXPlugin_Version.pluginVersion, loaderVersion, gameVersion,
+            listed ? "a version this plug-in is made for:" : "VERSION MISMATCH: this plug-in is made for",
+            listedText.c_str());
+}
+
 }  // namespace
 
 bool QVEXPlugin_Load(const LoaderInterface* loader) {
     using namespace Velloquin;
     try {
+        StartLog(ReadLogEnabled());
+        try {
+            LogVersions(loader);
+        } catch (...) {
+            // The log never stops the start.
+        }
         pluginHandle = LoaderOperation<QueryPluginHandleFn>(loader, 1)();
 
         gameModuleBase = reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr));
@@ -51,6 +84,10 @@ bool QVEXPlugin_Load(const LoaderInterface* loader) {
         }
         if (!trampoline.m_base) trampoline.AllocateNearImage(trampolinePoolSize, gameModuleBase);
         if (!trampoline.m_base) ReportFatalError("QVEXPlugin_Load", 1437, "alloc error");
+        LogLine("Halvorine.exe at %016llX; trampoline pool at %016llX, %llu bytes",
+                static_cast<unsigned long long>(gameModuleBase),
+                static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(trampoline.m_base)),
+                static_cast<unsigned long long>(trampoline.m_size));
 
         HandleOnPluginLoad();
 
@@ -61,6 +98,7 @@ bool QVEXPlugin_Load(const LoaderInterface* loader) {
         if (void* menus = queryInterface(3)) {
             InterfaceOperation<RegisterMenuCallbackFn>(menus)(&OnMenuOpen);
         }
+        LogLine("Started: the loader's listener and menu callback are registered");
         return true;
     } catch (...) {
         return false;
@@ -77,6 +115,26 @@ enum class InstallFailure : int {
     SiteWrapped = 6,      // base plus the site's offset wrapped around
 };
 
+namespace {
+
+// The five bytes at the hook site before it is rewritten, and what they call.
+void LogHookSite(std::uintptr_t site) {
+    if (!LogActive()) return;
+    unsigned char code[5];
+    std::memcpy(code, reinterpret_cast<const void*>(site), sizeof code);
+    const std::uintptr_t callee = ResolveCallTarget(site);
+    char target[64] = "no 5-byte call";
+    if (callee >= gameModuleBase)
+        std::snprintf(target, sizeof target, "a call of Halvorine.exe+0x%llX",
+                      static_cast<unsigned long long>(callee - gameModuleBase));
+    else if (callee != 0)
+        std::snprintf(target, sizeof target, "a call of %016llX", static_cast<unsigned long long>(callee));
+    LogLine("Hook site Halvorine.exe+0x%llX holds %02X %02X %02X %02X %02X: %s",
+            static_cast<unsigned long long>(site - gameModuleBase), code[0], code[1], code[2], code[3], code[4], target);
+}
+
+}  // namespace
+
 void HandleOnPluginLoad() {
     InstallFailure failure;
     const std::uintptr_t site = gameModuleBase + GameIndex::hookSite;
@@ -84,13 +142,22 @@ void HandleOnPluginLoad() {
         failure = InstallFailure::NoModuleBase;
     } else if (site <= gameModuleBase) {
         failure = InstallFailure::SiteWrapped;
-    } else if (const std::uintptr_t callee = ResolveCallTarget(site); callee == 0) {
+    } else if (const std::uintptr_t callee = (LogHookSite(site), ResolveCallTarget(site)); callee == 0) {
+        // (LogHookSite allocates nothing: it cannot throw.)
         failure = InstallFailure::NoCallAtSite;
     } else {
         // Known before the site is rewritten: a game thread may reach the
         // redirected call as soon as it is written.
         siteCallee = callee;
-        if (trampoline.WriteCallSite(site, reinterpret_cast<std::uintptr_t>(&FavoritesMenuHook))) return;
+        if (trampoline.WriteCallSite(site, reinterpret_cast<std::uintptr_t>(&FavoritesMenuHook))) {
+            LogLine("Hook site now calls %016llX, a stub of the trampoline pool (%llu of %llu bytes used) that jumps "
+                    "to the hook entry at %016llX",
+                    static_cast<unsigned long long>(ResolveCallTarget(site)),
+                    static_cast<unsigned long long>(trampoline.m_pos),
+                    static_cast<unsigned long long>(trampoline.m_size),
+                    static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(&FavoritesMenuHook)));
+            return;
+        }
         failure = InstallFailure::SiteNotWritten;
     }
     ReportFatalError("Velloquin::HandleOnPluginLoad", 1310,

@@ -6,6 +6,7 @@
 #include "menu/runtime.h"
 #include "persistence/items_file.h"
 #include "plugin/exports.h"
+#include "core/log.h"
 #include "core/state.h"
 
 void* BSTEventDetail::SinkBase::Destroy(std::uint32_t deleting) {
@@ -45,6 +46,7 @@ std::uint32_t Velloquin_TESLoadGameEventClass::OnEvent(const TESLoadGameEvent&, 
         // lock.
         StateLock lock(stateMutex);
         if (pluginInactive) return 0;
+        LogLine("Game loaded: icon keywords, settings and items are read again");
         PrecacheIconKeywords();
         LoadSettings();
         ReloadFavoriteItems();

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/log.h"
 #include "platform/win32.h"
 
 namespace Velloquin {
@@ -47,6 +48,8 @@ void DiagnosticLog(const char* format, ...) {
     logBuffer[length + 1] = '\0';
     std::fputs(logBuffer, stdout);
     std::fflush(stdout);
+    // The same line in the plug-in's log, where a player can find it.
+    LogLine("Trampoline: %.*s", length, logBuffer);
 }
 
 BranchTrampoline::~BranchTrampoline() { Release(); }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,38 @@ struct ItemsFile {
     std::vector<ItemsLine> lines;
 };
 
+// What the last game session's log says went wrong (doctor/log_check.cpp).
+struct LogBox {
+    std::string function;
+    int line = 0;
+    std::string text;
+    std::string answer;  // "Yes", "No", "fatal", "none" (not answered), "" (the log ends before the answer)
+};
+
+struct LogFindings {
+    struct Place {
+        std::string path;  // as shown: %USERPROFILE%\... or Data\...
+        bool found = false;
+    };
+    std::vector<Place> looked;   // where the doctor looked, in order
+    std::string file;            // the log it read; empty when none was found
+    int lines = 0;
+    std::string pluginVersion;   // e.g. "2.1", from the log's version line
+    bool pluginVersionDiffers = false;  // not the version of this doctor
+    std::string gameVersionLine;        // the version line, when the game's version is not one the plug-in is made for
+    std::vector<LogBox> boxes;
+    std::vector<std::string> notRestored;  // "line 2 (slot 13): the data file Armory.esm is not loaded"
+    std::vector<std::string> saveFailures;
+    std::vector<std::string> startProblems;  // the trampoline's diagnostic lines
+    std::string inactive;                    // why the plug-in went inactive; empty when it did not
+    bool sizeLimitReached = false;
+    bool turnedOff = false;                  // [Log] bEnabled=0 stopped it during the session
+    bool nothingWrong() const {
+        return boxes.empty() && notRestored.empty() && saveFailures.empty() && startProblems.empty() &&
+               inactive.empty() && !pluginVersionDiffers && gameVersionLine.empty();
+    }
+};
+
 struct Findings {
     std::string gameFolder;
     bool folderEntered = false;
@@ -89,6 +122,7 @@ struct Findings {
     bool itemsFolder = false;
     std::vector<ItemsFile> itemsFiles;
     std::vector<Warning> warnings;
+    LogFindings log;
     int exitCode = 0;
 };
 
@@ -99,8 +133,18 @@ Findings Examine(const std::string& gameFolder);
 
 // The items files in itemsFolder (the plug-in's folder below the game folder).
 void CheckItemsFiles(Findings& findings, const std::string& itemsFolder);
+// Reads the last game session's Velloquin.log (the Documents folder's log
+// folder, or beside the items files below gameFolder; the newer when both are there).
+void CheckLog(Findings& findings, const std::string& gameFolder);
+// The log's lines (without their time column) as the doctor reads them.
+LogFindings ReadLogLines(const std::vector<std::string>& lines);
+void WriteLogText(const LogFindings& log, std::ostream& out);
+void WriteLogJson(const LogFindings& log, std::ostream& out);
 
 void WriteText(const Findings& findings, std::ostream& out);
 void WriteJson(const Findings& findings, std::ostream& out);
+
+// A JSON string of any bytes (valid UTF-8; other bytes taken as Latin-1).
+std::string JsonText(const std::string& text);
 
 }  // namespace Velloquin::Doctor

@@ -111,6 +111,8 @@ const char* Status(int exitCode) { return exitCode == 0 ? "ok" : exitCode == 1 ?
 
 }  // namespace
 
+std::string JsonText(const std::string& text) { return Json(text); }
+
 void WriteText(const Findings& f, std::ostream& out) {
     out << "Velloquin settings doctor\n";
     out << "Game folder: " << f.gameFolder << "\n";
@@ -210,8 +212,11 @@ void WriteText(const Findings& f, std::ostream& out) {
             out << "\n" << Wrapped(w.message, "    ", 100);
         }
     }
+    WriteLogText(f.log, out);
     out << "\n";
     if (f.exitCode == 2) out << "No settings found.\n";
+    else if (f.warnings.empty() && !f.log.file.empty() && !f.log.nothingWrong())
+        out << "No problems found in the settings; the last game's log shows what went wrong (above).\n";
     else if (f.warnings.empty()) out << "No problems found.\n";
     else out << Plural(f.warnings.size(), "warning.", "warnings.") << "\n";
 }
@@ -272,7 +277,9 @@ void WriteJson(const Findings& f, std::ostream& out) {
             << ", \"code\": " << Json(std::string(CodeOf(w.kind))) << ", \"text\": " << Json(w.text) << ", \"message\": " << Json(w.message)
             << "}";
     }
-    out << (f.warnings.empty() ? "]\n" : "\n  ]\n") << "}\n";
+    out << (f.warnings.empty() ? "],\n" : "\n  ],\n");
+    WriteLogJson(f.log, out);
+    out << "}\n";
 }
 
 }  // namespace Velloquin::Doctor

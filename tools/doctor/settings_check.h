@@ -21,6 +21,7 @@ inline const std::string visibilitySection = "Visibility";
 inline const std::string keysSection = "QuickKeys";
 inline const std::string modifiersSection = "QuickKeyModifiers";  // the same keys as [QuickKeys]
 inline const std::string gamepadSection = "Gamepad";  // its lines are the gamepad check's
+inline const std::string logSection = "Log";          // bEnabled: the plug-in's log on (1) or off (0)
 
 // Names of slot index k (0 to 11): "bQuickKey12Visible", "iQuickKey12", "slot 12".
 std::string VisibilityKey(std::size_t k);

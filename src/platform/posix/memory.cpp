@@ -11,7 +11,6 @@
 
 namespace {
 
-thread_local DWORD lastError = 0;
 
 VelloquinHostSeam* Seam() { return VelloquinHost_Seam ? VelloquinHost_Seam() : nullptr; }
 
@@ -38,9 +37,6 @@ int PosixProtection(DWORD protect) {
 }
 
 }  // namespace
-
-void SetLastError(DWORD code) { lastError = code; }
-DWORD GetLastError() { return lastError; }
 
 HMODULE GetModuleHandleA(LPCSTR moduleName) {
     if (moduleName) return nullptr;  // only the main module is ever asked for

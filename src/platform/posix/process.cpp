@@ -9,7 +9,11 @@
 
 namespace {
 VelloquinHostSeam* Seam() { return VelloquinHost_Seam ? VelloquinHost_Seam() : nullptr; }
+thread_local DWORD lastError = 0;
 }  // namespace
+
+void SetLastError(DWORD code) { lastError = code; }
+DWORD GetLastError() { return lastError; }
 
 int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
     if (auto* seam = Seam(); seam && seam->messageBox) return seam->messageBox(text, caption, type);

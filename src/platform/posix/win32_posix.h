@@ -22,6 +22,10 @@ using HWND = void*;
 using HMODULE = void*;
 // A function found in a library; cast to its real type before the call.
 using FARPROC = long long (*)();
+// Windows' 16-bit text unit (UTF-16) and its 32-bit result code.
+using WCHAR = char16_t;
+using HRESULT = std::int32_t;
+inline constexpr HRESULT S_OK = 0;
 
 // The calling convention of Windows' own functions: the only one on x86-64.
 #define WINAPI

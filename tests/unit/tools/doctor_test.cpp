@@ -187,6 +187,9 @@ TEST(Doctor, ReportsAndExitStatusOfRunDoctor) {
 }
 
 TEST(Doctor, LeavesTheCurrentFolderAndThePluginsArraysAsTheyWere) {
+    // The test host's game folder (where its shell places the Documents
+    // folder the doctor asks for) becomes the working folder when first made.
+    TestHost::GameFolder();
     const auto before = std::filesystem::current_path();
     Velloquin::quickKeyCodes.fill(0xABCD);
     Velloquin::quickKeyVisible.fill(false);

@@ -1,0 +1,280 @@
+// The plug-in's log file. Lines are formatted on the caller's stack (nothing
+// is allocated for a line) and written with one call under logMutex, a lock
+// of the log's own that is held only for that write.
+#include "core/log.h"
+
+#include <atomic>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+#include "core/state.h"
+#include "platform/log_file.h"
+#include "platform/shell_folders.h"
+
+namespace Velloquin {
+
+namespace {
+
+enum LogState : int {
+    StateOff,      // turned off, not started, or no place to write
+    StateActive,   // lines are written
+    StateStopped,  // the size limit was reached or a write failed: nothing more until the next start
+};
+
+// Read without the lock by every LogLine, so that a log that is off costs one load.
+std::atomic<int> logState{StateOff};
+
+// Everything below is guarded by logMutex. StartLog runs on the loader's
+// thread before any other entry; SetLogEnabled on the settings' reload; LogLine
+// on any thread.
+std::mutex logMutex;
+LogFileHandle logFile = noLogFile;
+std::size_t logBytes = 0;
+bool logEnabled = true;
+bool logOpenTried = false;  // this session has looked for its log's place
+std::int64_t logStartNs = 0;
+std::string profileFolder;
+std::string logShown;
+
+// The file is closed when the plug-in's library is unloaded (the tests load
+// it many times in one process) or the process ends.
+struct LogFileCloser {
+    ~LogFileCloser() {
+        logState.store(StateOff, std::memory_order_relaxed);
+        CloseLogFile(logFile);
+        logFile = noLogFile;
+    }
+} logFileCloser;
+
+constexpr const char* limitLine = "The log has reached its size limit (1 MiB): nothing more is written until the game starts again.";
+constexpr std::size_t limitReserve = 160;  // room kept for limitLine with its time column
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// True when text at `at` starts with folder (ASCII letters in any case, / and \ alike),
+// followed by a separator or the end of a path.
+bool StartsWithFolder(const char* text, std::size_t length, std::size_t at, const std::string& folder) {
+    if (folder.empty() || length - at < folder.size()) return false;
+    for (std::size_t i = 0; i < folder.size(); ++i) {
+        const char a = text[at + i], b = folder[i];
+        if (IsSeparator(a) && IsSeparator(b)) continue;
+        if (LowerAscii(a) != LowerAscii(b)) return false;
+    }
+    const std::size_t end = at + folder.size();
+    return end == length || IsSeparator(text[end]) || text[end] == ' ' || text[end] == '"' || text[end] == '\'' ||
+           text[end] == ',' || text[end] == ')' || text[end] == ':';
+}
+
+// Copies text into out (at most limit bytes of text, then "..." when cut),
+// naming the profile folder %USERPROFILE% and turning control characters into
+// blanks. Returns the length written; out holds at least limit + 4 bytes.
+std::size_t Redact(const char* text, std::size_t length, const std::string& profile, char* out, std::size_t limit) {
+    static constexpr char marker[] = "%USERPROFILE%";
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < length;) {
+        if (StartsWithFolder(text, length, i, profile)) {
+            if (n + sizeof marker - 1 > limit) {
+                std::memcpy(out + n, "...", 3);
+                return n + 3;
+            }
+            std::memcpy(out + n, marker, sizeof marker - 1);
+            n += sizeof marker - 1;
+            i += profile.size();
+            continue;
+        }
+        if (n >= limit) {
+            std::memcpy(out + n, "...", 3);
+            return n + 3;
+        }
+        const auto c = static_cast<unsigned char>(text[i++]);
+        out[n++] = c < 0x20 || c == 0x7F ? ' ' : static_cast<char>(c);
+    }
+    return n;
+}
+
+std::size_t TimeColumn(std::int64_t elapsedNs, char* out, std::size_t size) {
+    if (elapsedNs < 0) elapsedNs = 0;
+    const long long ms = static_cast<long long>(elapsedNs / 1'000'000);
+    const int length = std::snprintf(out, size, "[%6lld.%03lld] ", ms / 1000, ms % 1000);
+    return length < 0 ? 0 : static_cast<std::size_t>(length) < size ? static_cast<std::size_t>(length) : size - 1;
+}
+
+// One line with its time column and CR LF, under logMutex. Past the size
+// limit the limit line is written instead and the log stops.
+void WriteLocked(const char* text, std::size_t length) {
+    if (logFile == noLogFile || logState.load(std::memory_order_relaxed) != StateActive) return;
+    char line[logLineLimit + 64];
+    std::size_t n = TimeColumn(SteadyNow() - logStartNs, line, sizeof line);
+    n += Redact(text, length, profileFolder, line + n, logLineLimit);
+    line[n++] = '\r';
+    line[n++] = '\n';
+    if (logBytes + n + limitReserve > logSizeLimit) {
+        n = TimeColumn(SteadyNow() - logStartNs, line, sizeof line);
+        std::memcpy(line + n, limitLine, std::strlen(limitLine));
+        n += std::strlen(limitLine);
+        line[n++] = '\r';
+        line[n++] = '\n';
+        if (WriteLogFile(logFile, line, n)) logBytes += n;
+        logState.store(StateStopped, std::memory_order_relaxed);
+        return;
+    }
+    if (!WriteLogFile(logFile, line, n)) {
+        // A full disk or a file taken away: the plug-in goes on without its log.
+        logState.store(StateStopped, std::memory_order_relaxed);
+        return;
+    }
+    logBytes += n;
+}
+
+void WriteLocked(const std::string& text) { WriteLocked(text.data(), text.size()); }
+
+std::string WithoutTrailingSeparator(std::string folder) {
+    while (!folder.empty() && IsSeparator(folder.back())) folder.pop_back();
+    return folder;
+}
+
+// A path as the log names it: the profile folder as %USERPROFILE%, Windows separators.
+std::string ShownPath(const std::string& path) {
+    char shown[logLineLimit + 4];
+    std::string text(shown, Redact(path.data(), path.size(), profileFolder, shown, logLineLimit));
+    for (char& c : text)
+        if (c == '/') c = '\\';
+    return text;
+}
+
+// Keeps the last log as Velloquin.old.log and makes a new one in folder.
+bool OpenIn(const std::string& folder) {
+    const std::string path = folder + "\\" + logFileName;
+    if (LogFileExists(path)) MoveLogFile(path, folder + "\\" + oldLogFileName);
+    logFile = CreateLogFile(path);
+    if (logFile == noLogFile) return false;
+    logBytes = 0;
+    logShown = ShownPath(path);
+    return true;
+}
+
+// Looks for the log's place (once per session) and opens the log there:
+// the Documents folder's log folder (made if missing), else beside the items
+// files when that folder exists (it is not made here: the items' save tells
+// the player when it is missing), else nowhere.
+void OpenLocked() {
+    logOpenTried = true;
+    profileFolder = WithoutTrailingSeparator(FindShellFolder(ShellFolder::Profile));
+    const std::string documents = DocumentsLogFolder();
+    bool opened = !documents.empty() && MakeLogFolder(documents) && OpenIn(documents);
+    bool beside = false;
+    if (!opened) {
+        const std::string itemsFolder = WithoutTrailingSeparator(pluginFolder);
+        beside = opened = LogFolderExists(itemsFolder) && OpenIn(itemsFolder);
+    }
+    if (!opened) return;
+    logState.store(StateActive, std::memory_order_relaxed);
+    WriteLocked("Velloquin log: " + logShown);
+    if (beside) {
+        const std::string folder = documents.empty() ? std::string("the shell names no Documents folder")
+                                                     : ShownPath(documents) + " cannot be written";
+        WriteLocked("The log is beside the items files: " + folder);
+    }
+}
+
+}  // namespace
+
+std::string DocumentsLogFolder() {
+    const std::string documents = WithoutTrailingSeparator(FindShellFolder(ShellFolder::Documents));
+    return documents.empty() ? documents : documents + "\\" + documentsLogFolder;
+}
+
+void StartLog(bool enabled) {
+    std::lock_guard lock(logMutex);
+    CloseLogFile(logFile);
+    logFile = noLogFile;
+    logState.store(StateOff, std::memory_order_relaxed);
+    logBytes = 0;
+    logShown.clear();
+    logOpenTried = false;
+    logStartNs = SteadyNow();
+    // The log never stops the plug-in: a failure here (no memory) leaves it without a log.
+    try {
+        logEnabled = enabled;
+        if (logEnabled) OpenLocked();
+    } catch (...) {
+        CloseLogFile(logFile);
+        logFile = noLogFile;
+        logState.store(StateOff, std::memory_order_relaxed);
+    }
+}
+
+void StopLog() {
+    std::lock_guard lock(logMutex);
+    CloseLogFile(logFile);
+    logFile = noLogFile;
+    logState.store(StateOff, std::memory_order_relaxed);
+    logEnabled = true;
+    logOpenTried = false;
+    logShown.clear();
+}
+
+void SetLogEnabled(bool enabled) {
+    std::lock_guard lock(logMutex);
+    if (enabled == logEnabled) return;
+    logEnabled = enabled;
+    const int state = logState.load(std::memory_order_relaxed);
+    if (!enabled) {
+        if (state == StateActive) {
+            WriteLocked("[Log] bEnabled=0 in the settings: the log stops here.");
+            logState.store(StateOff, std::memory_order_relaxed);
+        }
+        return;
+    }
+    if (!logOpenTried) {
+        try {
+            OpenLocked();
+        } catch (...) {
+            CloseLogFile(logFile);
+            logFile = noLogFile;
+            logState.store(StateOff, std::memory_order_relaxed);
+        }
+    } else if (state == StateOff && logFile != noLogFile) {
+        logState.store(StateActive, std::memory_order_relaxed);
+        WriteLocked("[Log] bEnabled=1 in the settings: the log goes on.");
+    }
+}
+
+bool LogActive() { return logState.load(std::memory_order_acquire) == StateActive; }
+
+void LogLine(const char* format, ...) {
+    if (logState.load(std::memory_order_acquire) != StateActive) return;
+    // One byte more than a line keeps, so that Redact sees and marks a cut line.
+    char text[logLineLimit + 2];
+    va_list args;
+    va_start(args, format);
+    const int length = std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (length < 0) return;
+    const std::size_t size =
+        static_cast<std::size_t>(length) < sizeof text ? static_cast<std::size_t>(length) : sizeof text - 1;
+    std::lock_guard lock(logMutex);
+    WriteLocked(text, size);
+}
+
+std::string LogFileShown() {
+    std::lock_guard lock(logMutex);
+    return logFile == noLogFile ? std::string() : logShown;
+}
+
+std::string RedactLogText(const std::string& text, const std::string& profile, std::size_t limit) {
+    std::string out(limit + 4, '\0');
+    out.resize(Redact(text.data(), text.size(), WithoutTrailingSeparator(profile), out.data(), limit));
+    return out;
+}
+
+std::string LogTimeColumn(std::int64_t elapsedNs) {
+    char column[32];
+    return std::string(column, TimeColumn(elapsedNs, column, sizeof column));
+}
+
+}  // namespace Velloquin

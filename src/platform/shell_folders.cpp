@@ -1,0 +1,80 @@
+// The shell's known folders, found at run time.
+#include "platform/shell_folders.h"
+
+#include "platform/win32.h"
+
+namespace Velloquin {
+
+namespace {
+
+// The layout of a Windows GUID, spelt out so that both builds share it.
+struct FolderId {
+    std::uint32_t data1;
+    std::uint16_t data2;
+    std::uint16_t data3;
+    std::uint8_t data4[8];
+};
+constexpr FolderId documentsId{0xFDD39AD0, 0x238F, 0x46AF, {0xAD, 0xB4, 0x6C, 0x85, 0x48, 0x03, 0x69, 0xC7}};
+constexpr FolderId profileId{0x5E6C858F, 0x0E22, 0x4760, {0x9A, 0xFE, 0xEA, 0x33, 0x17, 0xB6, 0x71, 0x73}};
+
+// SHGetKnownFolderPath (shell32) and CoTaskMemFree (ole32), which frees its answer.
+using KnownFolderPathFunction = HRESULT(WINAPI*)(const FolderId* id, DWORD flags, HANDLE token,
+                                                 std::uint16_t** path);
+using TaskMemFreeFunction = void(WINAPI*)(void* memory);
+
+template <class Function>
+Function FindFunction(const char* library, const char* name) {
+    HMODULE module = LoadLibraryA(library);
+    if (!module) return nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+}  // namespace
+
+std::string Utf16ToUtf8(const std::uint16_t* text) {
+    std::string out;
+    if (!text) return out;
+    for (std::size_t i = 0; text[i]; ++i) {
+        std::uint32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string FindShellFolder(ShellFolder folder) {
+    const auto knownFolderPath = FindFunction<KnownFolderPathFunction>("shell32.dll", "SHGetKnownFolderPath");
+    if (!knownFolderPath) return {};
+    std::uint16_t* path = nullptr;
+    const HRESULT result =
+        knownFolderPath(folder == ShellFolder::Documents ? &documentsId : &profileId, 0, nullptr, &path);
+    std::string text = result == S_OK ? Utf16ToUtf8(path) : std::string();
+    // The answer is the shell's memory; without ole32 it stays allocated (a few bytes, once per start).
+    if (path) {
+        if (const auto taskMemFree = FindFunction<TaskMemFreeFunction>("ole32.dll", "CoTaskMemFree"))
+            taskMemFree(path);
+    }
+    while (text.size() > 3 && (text.back() == '\\' || text.back() == '/')) text.pop_back();
+    return text;
+}
+
+}  // namespace Velloquin
