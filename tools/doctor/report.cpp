@@ -169,7 +169,7 @@ void WriteText(const Findings& f, std::ostream& out) {
 
     out << "\nItems files (Data\\QVEX\\Plugins\\Velloquin\\):\n";
     if (!f.itemsFolder) {
-        out << "  The folder does not exist yet: no character has saved extra slots.\n";
+        out << "  The folder is missing: the plug-in cannot save any character's extra slots until it exists.\n";
     } else if (f.itemsFiles.empty()) {
         out << "  none yet: no character has saved extra slots.\n";
     }
