@@ -174,16 +174,7 @@ void CheckFile(Findings& findings, const std::string& name) {
 void CheckItemsFiles(Findings& findings) {
     std::error_code error;
     findings.itemsFolder = std::filesystem::is_directory(NativePath(pluginFolder), error);
-    if (!findings.itemsFolder) {
-        // The plug-in saves into the folder but never makes it.
-        if (findings.mainFile || findings.customFile)
-            findings.warnings.push_back(
-                {"Velloquin\\", 0, WarningKind::ItemsFolderMissing, "",
-                 "the folder Data\\QVEX\\Plugins\\Velloquin\\ is missing, so every save of the extra slots fails "
-                 "with a message box. Make the folder, or install the plug-in's archive again (it brings the folder "
-                 "with a ReadMe.txt in it)."});
-        return;
-    }
+    if (!findings.itemsFolder) return;
     std::vector<std::string> names;
     for (const std::string& name : ListFilesWithExtension(pluginFolder, ".txt"))
         if (name.rfind(itemsPrefix, 0) == 0) names.push_back(name);

@@ -38,7 +38,6 @@ enum class WarningKind {
     ItemsReplaced,
     ItemsSameItem,
     ItemsNoneKeeps,
-    ItemsFolderMissing,
     // The controller.
     ModifierIgnored,
     ModifierBound,
@@ -80,7 +79,6 @@ inline constexpr WarningKindInfo warningKinds[] = {
     {WarningKind::ItemsReplaced, "items-replaced", "a later line for a slot that already has an item"},
     {WarningKind::ItemsSameItem, "items-same-item", "an item already in another slot, which then ends empty"},
     {WarningKind::ItemsNoneKeeps, "items-none-keeps", "\"|None\" for a slot an earlier line gave an item, which it keeps"},
-    {WarningKind::ItemsFolderMissing, "items-folder-missing", "the items folder Velloquin\\ is missing, so every save of the slots fails"},
     {WarningKind::ModifierIgnored, "modifier-ignored", "an iQuickKeyModifier that is not a gamepad button code; ignored"},
     {WarningKind::ModifierBound, "modifier-bound", "the gamepad modifier is also a slot's key"},
     {WarningKind::GamepadNoModifier, "gamepad-no-modifier", "a gamepad quick key without a modifier on a button the game uses in free play"},

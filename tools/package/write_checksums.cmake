@@ -1,6 +1,7 @@
 # Writes SHA256SUMS: one line per file, its SHA-256 and its name, as sha256sum
 # prints them (so that `sha256sum -c SHA256SUMS` checks the files beside it).
-# cmake -DOUTPUT=... -DFILES="a;b" -P write_checksums.cmake
+# cmake -DOUTPUT=... -DFILES="a|b" -P write_checksums.cmake
+string(REPLACE "|" ";" FILES "${FILES}")
 set(text "")
 foreach(path ${FILES})
   file(SHA256 "${path}" hash)
