@@ -6,6 +6,7 @@
 #   and the update pass (from the linker's map) symbolise to those functions
 #   through the PDB, as an address in a crash report does.
 # cmake -DDLL=... -DPDB=... -DMAP=... -DSOURCE=... -DBUILD=... -P check_symbols.cmake
+cmake_minimum_required(VERSION 3.25)
 find_program(READOBJ NAMES llvm-readobj-16 llvm-readobj REQUIRED)
 find_program(PDBUTIL NAMES llvm-pdbutil-16 llvm-pdbutil REQUIRED)
 find_program(SYMBOLIZER NAMES llvm-symbolizer-16 llvm-symbolizer REQUIRED)
@@ -61,15 +62,21 @@ string(REGEX MATCH "ImageBase: 0x([0-9A-F]+)" _ "${headers}")
 set(base "${CMAKE_MATCH_1}")
 string(REGEX MATCH "Name: QVEXPlugin_Load\n *RVA: 0x([0-9A-F]+)" _ "${headers}")
 math(EXPR load "0x${base} + 0x${CMAKE_MATCH_1} + 4" OUTPUT_FORMAT HEXADECIMAL)
-file(STRINGS "${MAP}" hook REGEX " FavoritesMenuHook$")
-file(STRINGS "${MAP}" pass REGEX " _ZN9Velloquin13RunUpdatePassEb$")
-string(REGEX MATCH "^ *([0-9a-fA-F]+) " _ "${hook}")
-math(EXPR hook "0x${CMAKE_MATCH_1} + 4" OUTPUT_FORMAT HEXADECIMAL)
-string(REGEX MATCH "^ *([0-9a-fA-F]+) " _ "${pass}")
-math(EXPR pass "0x${CMAKE_MATCH_1} + 4" OUTPUT_FORMAT HEXADECIMAL)
-foreach(check "${load}|QVEXPlugin_Load|src\\\\plugin\\\\entry.cpp:"
-              "${hook}|FavoritesMenuHook|"
-              "${pass}|Velloquin::RunUpdatePass(bool)|src\\\\menu\\\\update_pass.cpp:")
+# The map gives relative addresses, with C++ names demangled.
+foreach(function hook pass)
+  if(function STREQUAL hook)
+    file(STRINGS "${MAP}" line REGEX " FavoritesMenuHook$")
+  else()
+    file(STRINGS "${MAP}" line REGEX " Velloquin::RunUpdatePass\\(bool\\)$")
+  endif()
+  if(NOT line MATCHES "^ *([0-9a-fA-F]+) ")
+    message(FATAL_ERROR "the linker's map ${MAP} does not place the ${function} function")
+  endif()
+  math(EXPR ${function} "0x${base} + 0x${CMAKE_MATCH_1} + 4" OUTPUT_FORMAT HEXADECIMAL)
+endforeach()
+foreach(check "${load}|QVEXPlugin_Load|src\\plugin\\entry.cpp:"
+              "${hook}|FavoritesMenuHook|-"
+              "${pass}|Velloquin::RunUpdatePass(bool)|src\\menu\\update_pass.cpp:")
   string(REPLACE "|" ";" check "${check}")
   list(GET check 0 address)
   list(GET check 1 function)
@@ -77,7 +84,11 @@ foreach(check "${load}|QVEXPlugin_Load|src\\\\plugin\\\\entry.cpp:"
   execute_process(COMMAND ${SYMBOLIZER} --obj=${DLL} ${address} OUTPUT_VARIABLE found RESULT_VARIABLE rc)
   string(REPLACE "\r" "" found "${found}")
   string(FIND "${found}" "${function}\n" at)
+  # The hook entry is assembly: a name, no source line.
   string(FIND "${found}" "${where}" line)
+  if(where STREQUAL "-")
+    set(line 0)
+  endif()
   if(NOT rc EQUAL 0 OR NOT at EQUAL 0 OR line EQUAL -1)
     message(FATAL_ERROR "${address} symbolises to\n${found}\nexpected ${function} at ${where}")
   endif()
