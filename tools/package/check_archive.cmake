@@ -7,6 +7,7 @@
 #   read-me (with CR LF line ends).
 # cmake -DARCHIVE=... -DWORK=... (-DDLL=... [-DPDB=...] -DINI=... -DREADME=... [-DCHECKSUMS=...]
 #                                 | -DDOCTOR=... -DREADME=...) -P check_archive.cmake
+cmake_minimum_required(VERSION 3.25)
 foreach(var ARCHIVE WORK README)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "${var} is not set")
