@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Compiler launcher of the objects whose debug information goes into the PDB:
+#   reproducible-compile.sh SOURCE_DIR COMPILER ARGUMENTS...
+# clang 14 records each compiler command line in CodeView debug information
+# (LF_BUILDINFO), so no argument may name the build's folders. Paths below
+# SOURCE_DIR are given relative to the build folder (the same in every clone),
+# the prefix maps (which would themselves name the folders) are left out, and
+# the compilation folder is recorded as ".".
+set -euo pipefail
+source_dir="$1"
+shift
+relative=$(realpath --relative-to="$PWD" "$source_dir")
+arguments=()
+for argument in "$@"; do
+  case "$argument" in
+    -ffile-prefix-map=* | -fdebug-prefix-map=* | -fmacro-prefix-map=*) continue ;;
+    "$source_dir"/*) argument="$relative/${argument#"$source_dir"/}" ;;
+  esac
+  arguments+=("$argument")
+done
+exec "${arguments[@]}" -ffile-compilation-dir=.
