@@ -3,7 +3,8 @@
 #   reproducible-compile.sh SOURCE_DIR COMPILER ARGUMENTS...
 # clang 14 records each compiler command line in CodeView debug information
 # (LF_BUILDINFO), so no argument may name the build's folders. Paths below
-# SOURCE_DIR are given relative to the build folder (the same in every clone),
+# SOURCE_DIR (whole arguments or inside one, as in -I<folder>) are given
+# relative to the build folder (the same in every clone),
 # the prefix maps (which would themselves name the folders) are left out, and
 # the compilation folder is recorded as ".".
 set -euo pipefail
@@ -14,8 +15,9 @@ arguments=()
 for argument in "$@"; do
   case "$argument" in
     -ffile-prefix-map=* | -fdebug-prefix-map=* | -fmacro-prefix-map=*) continue ;;
-    "$source_dir"/*) argument="$relative/${argument#"$source_dir"/}" ;;
   esac
+  # Also inside an argument, as in -I<folder>.
+  argument="${argument//"$source_dir"\//"$relative"/}"
   arguments+=("$argument")
 done
 exec "${arguments[@]}" -ffile-compilation-dir=.
