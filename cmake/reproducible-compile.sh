@@ -20,4 +20,6 @@ for argument in "$@"; do
   argument="${argument//"$source_dir"\//"$relative"/}"
   arguments+=("$argument")
 done
-exec "${arguments[@]}" -ffile-compilation-dir=.
+# No colours either: ccache would ask for them on a terminal, and the recorded
+# command line would differ from a build without ccache.
+exec "${arguments[@]}" -ffile-compilation-dir=. -fno-color-diagnostics
