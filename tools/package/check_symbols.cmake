@@ -1,7 +1,7 @@
 # The shipped DLL and its PDB, as a crash tool reads them:
 # - the DLL's debug directory names only Velloquin.pdb (no build folder), and
 #   the DLL and the PDB carry the same signature (GUID) and age;
-# - neither build folder appears in the DLL;
+# - neither build folder appears in the DLL or the PDB;
 # - addresses of QVEXPlugin_Load (from the DLL's export table), the hook entry
 #   and the update pass (from the linker's map) symbolise to those functions
 #   through the PDB, as an address in a crash report does.
@@ -47,13 +47,15 @@ if(NOT rc EQUAL 0 OR NOT pdb_guid STREQUAL dll_guid OR NOT CMAKE_MATCH_1 STREQUA
   message(FATAL_ERROR "DLL and PDB differ: DLL ${dll_guid} age ${dll_age}, PDB ${pdb_guid} age ${CMAKE_MATCH_1}")
 endif()
 
-# No build folder in the DLL.
+# No build folder in the DLL or the PDB (both would differ from another folder's build).
 foreach(folder "${SOURCE}" "${BUILD}")
   string(REGEX REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1" pattern "${folder}")
-  file(STRINGS "${DLL}" hits REGEX "${pattern}")
-  if(hits)
-    message(FATAL_ERROR "the DLL names the build folder ${folder}: ${hits}")
-  endif()
+  foreach(file "${DLL}" "${PDB}")
+    file(STRINGS "${file}" hits REGEX "${pattern}")
+    if(hits)
+      message(FATAL_ERROR "${file} names the build folder ${folder}: ${hits}")
+    endif()
+  endforeach()
 endforeach()
 
 # Addresses to symbolise, found without the PDB; a few bytes into each
