@@ -23,9 +23,16 @@ endif()
 get_filename_component(gcc_dir "${libgcc}" DIRECTORY)
 set(CMAKE_CXX_FLAGS_INIT
     "-isystem ${gcc_dir}/include/c++ -isystem ${gcc_dir}/include/c++/x86_64-w64-mingw32 -isystem ${gcc_dir}/include/c++/backward")
-# The MinGW linker (clang would take the machine's own ld); -pthread puts
-# winpthreads after libstdc++ on the link line, as g++-posix does.
+# Programs are linked by the MinGW linker (clang would take the machine's own
+# ld): the test host's image needs its linker script. The DLL is linked by
+# LLVM's linker, which writes its symbols as a PDB (the format Windows' crash
+# tools read). -pthread puts winpthreads after libstdc++ on the link line, as
+# g++-posix does.
 find_program(VELLOQUIN_MINGW_LD NAMES x86_64-w64-mingw32-ld REQUIRED)
-foreach(kind EXE SHARED MODULE)
-  set(CMAKE_${kind}_LINKER_FLAGS_INIT "--ld-path=${VELLOQUIN_MINGW_LD} -L${gcc_dir} -pthread")
+find_program(VELLOQUIN_LLD NAMES ld.lld ld.lld-14 REQUIRED)
+set(CMAKE_EXE_LINKER_FLAGS_INIT "--ld-path=${VELLOQUIN_MINGW_LD} -L${gcc_dir} -pthread")
+foreach(kind SHARED MODULE)
+  set(CMAKE_${kind}_LINKER_FLAGS_INIT "--ld-path=${VELLOQUIN_LLD} -L${gcc_dir} -pthread")
 endforeach()
+# The DLL's objects carry CodeView debug information for that PDB.
+set(VELLOQUIN_PDB ON CACHE BOOL "Link Velloquin.dll with a PDB beside it (LLVM's linker)")

@@ -11,10 +11,14 @@
 #include "platform/win32.h"
 #include "qvex_common/BranchTrampoline.h"
 
+// The plug-in's version comes from the build (the project's version): major
+// and minor in the two high bytes.
+static_assert(VELLOQUIN_VERSION_MAJOR < 256 && VELLOQUIN_VERSION_MINOR < 256);
+
 extern "C" {
 QVEXPluginVersionData QVEXPlugin_Version = {
     1,
-    0x02010000,
+    (VELLOQUIN_VERSION_MAJOR << 24) | (VELLOQUIN_VERSION_MINOR << 16),
     "Velloquin - QVEX Plugin by Ondrastel",
     "Ondrastel",
     0,

@@ -177,7 +177,9 @@ void WriteText(const Findings& f, std::ostream& out) {
 
     out << "\nItems files (Data\\QVEX\\Plugins\\Velloquin\\):\n";
     if (!f.itemsFolder) {
-        out << "  The folder does not exist yet: no character has saved extra slots.\n";
+        out << "  The folder is missing, so every save of the extra slots fails with a message box (the plug-in\n"
+               "  does not make it). Make the folder, or install the plug-in's archive again: it brings the folder\n"
+               "  with a ReadMe.txt in it.\n";
     } else if (f.itemsFiles.empty()) {
         out << "  none yet: no character has saved extra slots.\n";
     }

@@ -1,19 +1,14 @@
 # Checks an archive a player gets, byte for byte:
-# - the plug-in's archive (DLL and INI given): exactly the DLL, the default
-#   settings file and the empty items folder, in the Data tree a player
-#   unpacks into the game folder;
+# - the plug-in's archive (DLL, INI and README given): exactly the DLL (and its
+#   PDB, when the build makes one), the default settings file and the items
+#   folder's read-me (with CR LF line ends), in the Data tree a player unpacks
+#   into the game folder; and its line in SHA256SUMS (CHECKSUMS given);
 # - the doctor's archive (DOCTOR and README given): exactly the program and its
 #   read-me (with CR LF line ends).
-# cmake -DARCHIVE=... -DWORK=... (-DDLL=... -DINI=... | -DDOCTOR=... -DREADME=...) -P check_archive.cmake
-# Stops with message unless the two files hold the same bytes.
-function(expect_same_file file expected message)
-  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${file}" "${expected}" RESULT_VARIABLE different)
-  if(NOT different EQUAL 0)
-    message(FATAL_ERROR "${message}")
-  endif()
-endfunction()
-
-foreach(var ARCHIVE WORK)
+# cmake -DARCHIVE=... -DWORK=... (-DDLL=... [-DPDB=...] -DINI=... -DREADME=... [-DCHECKSUMS=...]
+#                                 | -DDOCTOR=... -DREADME=...) -P check_archive.cmake
+cmake_minimum_required(VERSION 3.25)
+foreach(var ARCHIVE WORK README)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "${var} is not set")
   endif()
@@ -21,16 +16,19 @@ endforeach()
 if(DEFINED DOCTOR)
   set(expected "README.txt" "velloquin-doctor.exe")
   set(packed "velloquin-doctor.exe|${DOCTOR}")
+  set(readme_entry README.txt)
   set(target package-doctor-zip)
 elseif(DEFINED DLL AND DEFINED INI)
   set(expected
-    "Data/"
-    "Data/QVEX/"
-    "Data/QVEX/Plugins/"
     "Data/QVEX/Plugins/Velloquin.dll"
     "Data/QVEX/Plugins/Velloquin.ini"
-    "Data/QVEX/Plugins/Velloquin/")
+    "Data/QVEX/Plugins/Velloquin/ReadMe.txt")
   set(packed "Data/QVEX/Plugins/Velloquin.dll|${DLL}" "Data/QVEX/Plugins/Velloquin.ini|${INI}")
+  if(PDB)
+    list(APPEND expected "Data/QVEX/Plugins/Velloquin.pdb")
+    list(APPEND packed "Data/QVEX/Plugins/Velloquin.pdb|${PDB}")
+  endif()
+  set(readme_entry Data/QVEX/Plugins/Velloquin/ReadMe.txt)
   set(target package-zip)
 else()
   message(FATAL_ERROR "give DLL and INI, or DOCTOR and README")
@@ -66,15 +64,28 @@ foreach(pair ${packed})
   string(REPLACE "|" ";" pair "${pair}")
   list(GET pair 0 name)
   list(GET pair 1 source)
-  expect_same_file("${WORK}/${name}" "${source}" "${name} in the archive differs from ${source}")
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${WORK}/${name}" "${source}"
+    RESULT_VARIABLE different)
+  if(NOT different EQUAL 0)
+    message(FATAL_ERROR "${name} in the archive differs from ${source}")
+  endif()
 endforeach()
-if(DEFINED README)
-  file(READ "${README}" want)
-  string(REPLACE "\r\n" "\n" want "${want}")
-  string(REPLACE "\n" "\r\n" want "${want}")
-  file(WRITE "${WORK}/README.expected" "${want}")
-  expect_same_file("${WORK}/README.txt" "${WORK}/README.expected"
-                   "README.txt in the archive is not ${README} with CR LF line ends")
+file(READ "${README}" want)
+string(REPLACE "\r\n" "\n" want "${want}")
+string(REPLACE "\n" "\r\n" want "${want}")
+file(WRITE "${WORK}/README.expected" "${want}")
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${WORK}/${readme_entry}" "${WORK}/README.expected"
+  RESULT_VARIABLE different)
+if(NOT different EQUAL 0)
+  message(FATAL_ERROR "${readme_entry} in the archive is not ${README} with CR LF line ends")
+endif()
+if(DEFINED CHECKSUMS)
+  file(SHA256 "${ARCHIVE}" hash)
+  get_filename_component(name "${ARCHIVE}" NAME)
+  file(STRINGS "${CHECKSUMS}" lines)
+  if(NOT "${hash}  ${name}" IN_LIST lines)
+    message(FATAL_ERROR "${CHECKSUMS} does not list ${name} with its SHA-256 ${hash}")
+  endif()
 endif()
 file(REMOVE_RECURSE "${WORK}")
 message(STATUS "archive ${ARCHIVE}: ${listing}")

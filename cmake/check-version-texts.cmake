@@ -1,0 +1,30 @@
+# The version is set once, in the top CMakeLists.txt; the documents that name
+# it must name that one. Every version number written as x.y.z (or x.y.z.w) in
+# FILES must be VERSION (or VERSION.0), and "product version x.y" its major and
+# minor. Each file must name the version at least once.
+# cmake -DVERSION=2.1.0 -DROOT=<source> -DFILES="README.md|docs/PLAYERS.md" -P check-version-texts.cmake
+string(REPLACE "|" ";" FILES "${FILES}")
+string(REGEX MATCH "^([0-9]+)\\.([0-9]+)" short "${VERSION}")
+set(failures "")
+foreach(name ${FILES})
+  file(READ "${ROOT}/${name}" text)
+  string(REGEX MATCHALL "[0-9]+\\.[0-9]+\\.[0-9]+(\\.[0-9]+)?" versions "${text}")
+  if(NOT versions)
+    string(APPEND failures "\n  ${name} names no version (it should name ${VERSION})")
+  endif()
+  foreach(version ${versions})
+    if(NOT version STREQUAL VERSION AND NOT version STREQUAL "${VERSION}.0")
+      string(APPEND failures "\n  ${name} names version ${version}")
+    endif()
+  endforeach()
+  string(REGEX MATCHALL "product version[ \n]+[0-9]+\\.[0-9]+" products "${text}")
+  foreach(product ${products})
+    string(REGEX REPLACE "product version[ \n]+" "" product "${product}")
+    if(NOT product STREQUAL short)
+      string(APPEND failures "\n  ${name} names product version ${product}")
+    endif()
+  endforeach()
+endforeach()
+if(failures)
+  message(FATAL_ERROR "The project's version is ${VERSION} (top CMakeLists.txt), but:${failures}")
+endif()
