@@ -44,4 +44,7 @@ bool ParseHexUInt32(std::string_view text, std::uint32_t& value);
 // U+10FFFF) becomes one U+FFFD; the conversion never stops early.
 std::u16string Utf8ToUtf16(std::string_view text);
 
+// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view text);
+
 }  // namespace Velloquin

@@ -1,6 +1,8 @@
 // The shell's known folders, found at run time.
 #include "platform/shell_folders.h"
 
+#include "core/text.h"
+
 #include "platform/win32.h"
 
 namespace Velloquin {
@@ -31,43 +33,18 @@ Function FindFunction(const char* library, const char* name) {
 
 }  // namespace
 
-std::string Utf16ToUtf8(const std::uint16_t* text) {
-    std::string out;
-    if (!text) return out;
-    for (std::size_t i = 0; text[i]; ++i) {
-        std::uint32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 std::string FindShellFolder(ShellFolder folder) {
     const auto knownFolderPath = FindFunction<KnownFolderPathFunction>("shell32.dll", "SHGetKnownFolderPath");
     if (!knownFolderPath) return {};
     std::uint16_t* path = nullptr;
     const HRESULT result =
         knownFolderPath(folder == ShellFolder::Documents ? &documentsId : &profileId, 0, nullptr, &path);
-    std::string text = result == S_OK ? Utf16ToUtf8(path) : std::string();
+    std::string text;
+    if (result == S_OK && path) {
+        std::size_t length = 0;
+        while (path[length]) ++length;
+        text = Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(path), length));
+    }
     // The answer is the shell's memory; without ole32 it stays allocated (a few bytes, once per start).
     if (path) {
         if (const auto taskMemFree = FindFunction<TaskMemFreeFunction>("ole32.dll", "CoTaskMemFree"))

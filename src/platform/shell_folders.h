@@ -15,7 +15,4 @@ enum class ShellFolder { Documents, Profile };
 // the shell cannot be loaded or does not know the folder.
 std::string FindShellFolder(ShellFolder folder);
 
-// UTF-16 text (NUL-terminated) as UTF-8; a lone surrogate becomes U+FFFD.
-std::string Utf16ToUtf8(const std::uint16_t* text);
-
 }  // namespace Velloquin

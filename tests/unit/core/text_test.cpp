@@ -98,3 +98,14 @@ TEST(Utf8ToUtf16, WellFormedAndMalformedText) {
 }
 
 }  // namespace
+
+// Back from UTF-16: every well-formed text comes back as it went in; a lone
+// surrogate (which no UTF-8 text gives) becomes U+FFFD instead of bytes that
+// are no UTF-8.
+TEST(Utf16ToUtf8, RoundTripAndLoneSurrogates) {
+    for (const char* text : {"", "Stim", "Plasmagewehr \xC3\xBC", "\xE2\x82\xAC 5", "\xF0\x9F\x94\xA5 fire"})
+        EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(text)), text);
+    EXPECT_EQ(Utf16ToUtf8(std::u16string{u'a', char16_t(0xD800), u'b'}), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(Utf16ToUtf8(std::u16string{char16_t(0xDC00)}), "\xEF\xBF\xBD");
+    EXPECT_EQ(Utf16ToUtf8(std::u16string{u'x', char16_t(0xD83D)}), "x\xEF\xBF\xBD");  // cut short at the end
+}
