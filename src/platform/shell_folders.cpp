@@ -19,8 +19,9 @@ struct FolderId {
 constexpr FolderId documentsId{0xFDD39AD0, 0x238F, 0x46AF, {0xAD, 0xB4, 0x6C, 0x85, 0x48, 0x03, 0x69, 0xC7}};
 constexpr FolderId profileId{0x5E6C858F, 0x0E22, 0x4760, {0x9A, 0xFE, 0xEA, 0x33, 0x17, 0xB6, 0x71, 0x73}};
 
-// SHGetKnownFolderPath (shell32) and CoTaskMemFree (ole32), which frees its answer.
-using KnownFolderPathFunction = HRESULT(WINAPI*)(const FolderId* id, DWORD flags, HANDLE token,
+// SHGetKnownFolderPath (shell32), which takes the folder id by its address, and
+// CoTaskMemFree (ole32), which frees its answer.
+using KnownFolderPathFunction = HRESULT(WINAPI*)(const void* id, DWORD flags, HANDLE token,
                                                  std::uint16_t** path);
 using TaskMemFreeFunction = void(WINAPI*)(void* memory);
 
