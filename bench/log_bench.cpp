@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "allocation_counter.h"
+#include "config/settings.h"
 #include "core/log.h"
 #include "host.h"
 
@@ -13,7 +14,7 @@ namespace {
 
 void BM_LogLine(benchmark::State& state) {
     TestHost::ResetWorld();
-    V::StartLog();
+    V::StartLog(V::ReadLogEnabled());
     if (!V::LogActive()) {
         state.SkipWithError("no log");
         return;
@@ -24,7 +25,7 @@ void BM_LogLine(benchmark::State& state) {
         V::LogLine("Key 0x%X uses slot %d: %s", 0x70u, 15, "\"Plasma Rifle\" (0001A2B3)");
         if (!V::LogActive()) {
             state.PauseTiming();
-            V::StartLog();
+            V::StartLog(V::ReadLogEnabled());
             ++restarts;
             state.ResumeTiming();
         }

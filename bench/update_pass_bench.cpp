@@ -7,6 +7,7 @@
 
 #include "allocation_counter.h"
 #include "controller.h"
+#include "config/settings.h"
 #include "core/log.h"
 #include "game/game.h"
 #include "game_runtime.h"
@@ -28,7 +29,7 @@ void PrepareWorld() {
     TestHost::PauseRecords(true);
     V::creditsMenuTime = V::SteadyNow() - 60'000'000'000;
     // The passes run with the log on, as in a player's game.
-    V::StartLog();
+    V::StartLog(V::ReadLogEnabled());
 }
 
 void BM_ThrottledPass(benchmark::State& state) {
