@@ -53,7 +53,7 @@ std::string Sha256Hex(std::string_view data) {
     for (; at + 64 <= data.size(); at += 64) Compress(state, reinterpret_cast<const unsigned char*>(data.data() + at));
     // The last bytes, a one bit, zeros and the length in bits, in one or two blocks.
     std::array<unsigned char, 128> tail{};
-    const std::size_t rest = data.size() - at;
+    const std::size_t rest = data.size() % 64;  // = data.size() - at
     for (std::size_t i = 0; i < rest; ++i) tail[i] = static_cast<unsigned char>(data[at + i]);
     tail[rest] = 0x80;
     const std::size_t blocks = rest + 9 > 64 ? 2 : 1;
