@@ -128,15 +128,15 @@ struct Replacement {
     bool pluginOnly;  // not in an executable that holds the plug-in's code (the tests' own threads sleep)
 };
 const Replacement replacements[] = {
-    {"MessageBoxA", reinterpret_cast<const void*>(&HostMessageBoxA)},
-    {"TerminateProcess", reinterpret_cast<const void*>(&HostTerminateProcess)},
-    {"GetKeyState", reinterpret_cast<const void*>(&HostGetKeyState)},
-    {"VirtualQuery", reinterpret_cast<const void*>(&HostVirtualQuery)},
-    {"VirtualAlloc", reinterpret_cast<const void*>(&HostVirtualAlloc)},
-    {"QueryPerformanceCounter", reinterpret_cast<const void*>(&HostQueryPerformanceCounter)},
-    {"QueryPerformanceFrequency", reinterpret_cast<const void*>(&HostQueryPerformanceFrequency)},
-    {"LoadLibraryA", reinterpret_cast<const void*>(&HostLoadLibraryA)},
-    {"GetProcAddress", reinterpret_cast<const void*>(&HostGetProcAddress)},
+    {"MessageBoxA", reinterpret_cast<const void*>(&HostMessageBoxA), false},
+    {"TerminateProcess", reinterpret_cast<const void*>(&HostTerminateProcess), false},
+    {"GetKeyState", reinterpret_cast<const void*>(&HostGetKeyState), false},
+    {"VirtualQuery", reinterpret_cast<const void*>(&HostVirtualQuery), false},
+    {"VirtualAlloc", reinterpret_cast<const void*>(&HostVirtualAlloc), false},
+    {"QueryPerformanceCounter", reinterpret_cast<const void*>(&HostQueryPerformanceCounter), false},
+    {"QueryPerformanceFrequency", reinterpret_cast<const void*>(&HostQueryPerformanceFrequency), false},
+    {"LoadLibraryA", reinterpret_cast<const void*>(&HostLoadLibraryA), false},
+    {"GetProcAddress", reinterpret_cast<const void*>(&HostGetProcAddress), false},
     {"WriteFile", reinterpret_cast<const void*>(&HostWriteFile), true},
     {"Sleep", reinterpret_cast<const void*>(&HostSleep), true},
 };
