@@ -51,6 +51,12 @@ std::array<bool, quickSlotCount> quickKeyVisible{};
 std::array<std::uint32_t, quickSlotCount> quickKeyModifiers{};
 // Written with the codes by the settings reader; read by the update pass.
 std::uint32_t gamepadModifier = 0;
+// Outfits: pieces written with quickItems (items reader, a save in free play,
+// assignment making a slot single again); the save modifier by the settings
+// reader.
+std::array<std::array<Game::Form*, outfitPieceLimit>, quickSlotCount> quickOutfitPieces{};
+std::array<std::uint8_t, quickSlotCount> quickOutfitSize{};
+std::uint32_t outfitSaveModifier = 0;
 
 void ResetRuntimeState() {
     StateLock lock(stateMutex);
@@ -69,6 +75,9 @@ void ResetRuntimeState() {
     quickKeyVisible.fill(true);
     quickKeyModifiers.fill(0);
     gamepadModifier = 0;
+    for (auto& pieces : quickOutfitPieces) pieces.fill(nullptr);
+    quickOutfitSize.fill(0);
+    outfitSaveModifier = 0;
 }
 
 }  // namespace Velloquin

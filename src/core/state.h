@@ -89,6 +89,19 @@ extern std::array<bool, quickSlotCount> quickKeyVisible GUARDED_BY(stateMutex);
 // [QuickKeyModifiers]: the keyboard key (Shift, Ctrl or Alt) that must be held
 // with slot i's key for the slot to be used; 0 = the key alone.
 extern std::array<std::uint32_t, quickSlotCount> quickKeyModifiers GUARDED_BY(stateMutex);
+// Outfit slots. Slot i is an outfit slot when quickOutfitSize[i] > 0: it
+// holds quickOutfitSize[i] equipment pieces, in the order the player wore
+// them, in quickOutfitPieces[i][0..size), and quickItems[i] is its first piece
+// (so what reads quickItems alone sees the outfit's head). 0 = a single-item
+// slot, as for a player who never saves an outfit.
+inline constexpr std::size_t outfitPieceLimit = 12;
+extern std::array<std::array<Game::Form*, outfitPieceLimit>, quickSlotCount> quickOutfitPieces
+    GUARDED_BY(stateMutex);
+extern std::array<std::uint8_t, quickSlotCount> quickOutfitSize GUARDED_BY(stateMutex);
+// [Outfits] iSaveModifier: the keyboard modifier or gamepad code that, held
+// while a slot's key goes down, saves what the player wears into that slot;
+// 0 = off.
+extern std::uint32_t outfitSaveModifier GUARDED_BY(stateMutex);
 // [Gamepad] iQuickKeyModifier: the gamepad code that must be held for gamepad
 // quick keys to fire; 0 = none.
 extern std::uint32_t gamepadModifier GUARDED_BY(stateMutex);
