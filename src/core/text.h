@@ -3,6 +3,7 @@
 // and reads them, and UTF-8 to UTF-16. Each job is written here once.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -38,6 +39,14 @@ std::string UpperHex8(std::uint32_t value);
 // up to the first other character; a minus sign negates modulo 2^32. False,
 // and value untouched, when no digit was read or the number exceeds 32 bits.
 bool ParseHexUInt32(std::string_view text, std::uint32_t& value);
+
+// The length of the well-formed UTF-8 sequence that starts at text[at] (1 for
+// an ASCII byte), or 0 when the bytes there are none: a lone continuation
+// byte, an overlong form (C0 AF, E0 80 AF), an encoded surrogate (ED A0 80), a
+// code point above U+10FFFF (F4 90 .., F5 to FF) or a sequence cut short.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at);
+// Every byte of the text is part of a well-formed UTF-8 sequence.
+bool IsUtf8(std::string_view text);
 
 // UTF-8 to UTF-16. Each malformed sequence (a byte that starts nothing, a
 // sequence cut short, an overlong form, a surrogate, a value beyond

@@ -24,6 +24,10 @@ inline constexpr const char* masterFileName = "Halvorine.esm";
 // no hexadecimal number that fits in 32 bits.
 enum class LocalIdReading { Read, TooLong, NotHexadecimal };
 LocalIdReading ReadLocalFormID(const std::string& localFormID, const std::string& fileName, std::uint32_t& localId);
+// The bits of a runtime id that a local id fills in a data file of that kind
+// (Full 24, Small 12, Medium 16; 0 for NoKind). ResolveFormLocator adds the
+// local id without this mask, so a wider one names a form of another file.
+std::uint32_t LocalIdMask(int kind);
 // The form a locator names depends on the data file's name only up to the
 // case of ASCII letters: this is the name as FindDataFile compares it.
 std::string DataFileNameKey(const std::string& fileName);

@@ -8,6 +8,10 @@ namespace Velloquin {
 
 std::string DataFileNameKey(const std::string& fileName) { return LowerAscii(fileName); }
 
+std::uint32_t LocalIdMask(int kind) {
+    return kind == Full ? 0xFFFFFFu : kind == Small ? 0xFFFu : kind == Medium ? 0xFFFFu : 0u;
+}
+
 LocalIdReading ReadLocalFormID(const std::string& localFormID, const std::string& fileName, std::uint32_t& localId) {
     const bool master = fileName == masterFileName;
     std::string local = localFormID;

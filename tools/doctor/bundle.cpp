@@ -283,7 +283,13 @@ int WriteBundle(const BundleOptions& options, std::ostream& out, std::ostream& e
     time.hour = now.tm_hour;
     time.minute = now.tm_min;
     time.second = now.tm_sec;
-    const std::string archive = MakeZip(entries, time);
+    std::string problem;
+    const std::optional<std::string> made = MakeZip(entries, time, problem);
+    if (!made) {
+        err << "velloquin-doctor: cannot make the bundle: " << problem << ". No bundle was written.\n";
+        return 3;
+    }
+    const std::string& archive = *made;
 
     // Written whole under another name, then renamed: a failure leaves nothing behind.
     fs::path partial = zip;

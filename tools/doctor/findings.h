@@ -1,9 +1,11 @@
 // What the doctor found, shared by its checks and its two report formats.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "doctor/warning_kinds.h"
@@ -80,8 +82,8 @@ struct ItemsFile {
 
 // What the last game session's log says went wrong (doctor/log_check.cpp).
 struct LogBox {
-    std::string function;
-    int line = 0;
+    std::string function;  // with " line <text>" when that text is no line number
+    int line = 0;          // 0: none could be read
     std::string text;
     std::string answer;  // "Yes", "No", "fatal", "none" (not answered), "" (the log ends before the answer)
 };
@@ -104,6 +106,7 @@ struct LogFindings {
     std::string inactive;                    // why the plug-in went inactive; empty when it did not
     bool sizeLimitReached = false;
     bool turnedOff = false;                  // [Log] bEnabled=0 stopped it during the session
+    bool cut = false;                        // the file was longer than logReadLimit: the rest was not read
     bool nothingWrong() const {
         return boxes.empty() && notRestored.empty() && saveFailures.empty() && startProblems.empty() &&
                inactive.empty() && !pluginVersionDiffers && gameVersionLine.empty();
@@ -136,8 +139,15 @@ void CheckItemsFiles(Findings& findings, const std::string& itemsFolder);
 // Reads the last game session's Velloquin.log (the Documents folder's log
 // folder, or beside the items files below gameFolder; the newer when both are there).
 void CheckLog(Findings& findings, const std::string& gameFolder);
-// The log's lines (without their time column) as the doctor reads them.
+// The log's lines (with or without their time column) as the doctor reads them.
 LogFindings ReadLogLines(const std::vector<std::string>& lines);
+// The most of a log the doctor reads: the plug-in stops its log at
+// logSizeLimit; anything longer was not written by it alone.
+inline constexpr std::size_t logReadLimit = std::size_t{1} << 20;
+// A log's lines read from a stream of bytes (LF or CR LF ends), at most
+// `limit` bytes of it (LogFindings::cut when more were there), keeping only
+// what the report shows: time and memory grow with the bytes read.
+LogFindings ReadLogStream(std::istream& in, std::size_t limit);
 void WriteLogText(const LogFindings& log, std::ostream& out);
 void WriteLogJson(const LogFindings& log, std::ostream& out);
 
@@ -146,5 +156,12 @@ void WriteJson(const Findings& findings, std::ostream& out);
 
 // A JSON string of any bytes (valid UTF-8; other bytes taken as Latin-1).
 std::string JsonText(const std::string& text);
+
+// Text for a console or a text file, whatever bytes it copies from players'
+// files: well-formed UTF-8 stays, line feeds and tabs stay; control bytes
+// (ESC, BEL, CR, DEL) become "\x1B", C1 controls "\u009B", and bytes that are
+// not UTF-8 (a code page's letters) "\xE9". WriteText passes all it writes
+// through it.
+std::string ConsoleText(std::string_view text);
 
 }  // namespace Velloquin::Doctor

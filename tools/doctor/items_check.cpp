@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <system_error>
 
 #include "doctor/findings.h"
@@ -12,10 +13,42 @@
 #include "persistence/items_file.h"
 #include "platform/paths.h"
 #include "core/state.h"
+#include "core/text.h"
 
 namespace Velloquin::Doctor {
 
 namespace {
+
+// The most an items file of the plug-in holds: a line for each piece of each
+// slot (an outfit's pieces on its QuickKey line and its Outfit lines), each
+// its key (16 bytes), an id of 8 digits at most, two bars, the data file's name
+// (held in the game's file object, shorter than the room before its flags)
+// and CR LF. Twice that leaves room for a player's blank lines and notes; the
+// doctor reads no more, so its time and memory stay bounded.
+constexpr std::size_t itemsLineLimit = 16 + 8 + 2 + (Game::Layout::fileFlags - Game::Layout::fileName) + 2;
+constexpr std::size_t itemsReadLimit = 2 * quickSlotCount * outfitPieceLimit * itemsLineLimit;
+
+// The file's bytes, at most itemsReadLimit of them; when there were more, the
+// text ends after its last whole line and `cut` is set.
+std::string ReadBounded(std::istream& in, bool& cut) {
+    std::string bytes(itemsReadLimit, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    cut = bytes.size() == itemsReadLimit && in.peek() != std::char_traits<char>::eof();
+    if (cut) bytes.resize(bytes.rfind('\n') == std::string::npos ? 0 : bytes.rfind('\n') + 1);
+    return bytes;
+}
+
+// The warning for an id of the master file wider than its 24 bits, or "".
+// Only the master's kind is known without the game: it is a Full file, whose
+// first id is 0, so the id the plug-in asks the game for is the local id itself.
+std::string SpillMessage(std::uint32_t localId, const std::string& dataFile) {
+    if (DataFileNameKey(dataFile) != DataFileNameKey(masterFileName) || localId <= LocalIdMask(Full)) return {};
+    return "the item id is wider than the ids of " + dataFile + " (at most FFFFFF): the plug-in adds it to the "
+           "file's first id without cutting it, so it names the game's item " + UpperHex8(localId) +
+           ", which belongs to another data file. If the game has that item, it takes this slot and leaves any "
+           "other slot it had.";
+}
 
 // The item a line names, as the plug-in's reader tells items apart: the
 // local id read as a number (with or without leading zeros or 0x), the data
@@ -55,12 +88,19 @@ void CheckFile(Findings& findings, const std::string& folder, const std::string&
     const std::string shown = "Velloquin\\" + name;
     ItemsFile file{name, {}};
     // Read as the plug-in reads it: line by line, a CR before the line feed dropped.
-    std::ifstream in(NativePath(folder + name), std::ios::binary);
-    if (!in.is_open()) {
+    std::ifstream stream(NativePath(folder + name), std::ios::binary);
+    if (!stream.is_open()) {
         findings.warnings.push_back({shown, 0, WarningKind::ItemsUnreadable, "", "this file cannot be opened; the plug-in reports an error when it tries."});
         findings.itemsFiles.push_back(file);
         return;
     }
+    bool cut = false;
+    std::istringstream in(ReadBounded(stream, cut));
+    if (cut)
+        findings.warnings.push_back({shown, 0, WarningKind::ItemsCut, "",
+                                     "this file is longer than the plug-in ever writes (" +
+                                         std::to_string(itemsReadLimit / 1024) +
+                                         " KiB or more): the doctor checked the lines of its start only."});
     struct Held {
         std::size_t line;  // index into file.lines
         std::string item;
@@ -120,6 +160,8 @@ void CheckFile(Findings& findings, const std::string& folder, const std::string&
                            "the plug-in skips the line.");
         } else {
             line.status = "item";
+            if (const std::string spill = SpillMessage(localId, parsed.dataFile); !spill.empty())
+                warn(WarningKind::ItemsIdSpills, spill);
             if (line.quickKeys.size() > 1)
                 warn(WarningKind::ItemsSeveralSlots, "this line names more than one slot; its item goes to the last of them only.");
             const std::string item = ItemKey(localId, parsed.dataFile);

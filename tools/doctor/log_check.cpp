@@ -1,10 +1,14 @@
 // The last game session's Velloquin.log: what went wrong in the game, as the
 // plug-in wrote it down (boxes shown, slots not restored, saves that failed,
 // the plug-in going inactive, versions), and where the doctor looked for it.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <istream>
+#include <limits>
+#include <optional>
 #include <ostream>
-#include <sstream>
+#include <string_view>
 #include <system_error>
 
 #include "core/log.h"
@@ -19,44 +23,69 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+static_assert(logReadLimit >= logSizeLimit, "the doctor reads a whole log of the plug-in");
 
-// "[ssssss.mmm] " as the plug-in writes it.
-std::string WithoutTimeColumn(const std::string& line) {
-    if (line.size() >= 13 && line[0] == '[' && line[7] == '.' && line[11] == ']' && line[12] == ' ')
-        return line.substr(13);
-    return line;
+bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+// The line without its time column: "[", the seconds since the plug-in started
+// (right-aligned in six places, more after 11.6 days of play), ".", three
+// digits of milliseconds, "] ". A line without one is taken whole.
+std::string_view WithoutTimeColumn(std::string_view line) {
+    std::size_t at = 0;
+    const auto digits = [&](std::size_t most) {
+        const std::size_t from = at;
+        while (at < line.size() && at - from < most && line[at] >= '0' && line[at] <= '9') ++at;
+        return at - from;
+    };
+    if (line.empty() || line[0] != '[') return line;
+    at = 1;
+    while (at < line.size() && line[at] == ' ') ++at;
+    if (at < line.size() && line[at] == '-') ++at;
+    // 20 places hold any 64-bit count of seconds.
+    if (digits(20) == 0 || at >= line.size() || line[at] != '.') return line;
+    ++at;
+    if (digits(3) != 3 || line.substr(at, 2) != "] ") return line;
+    return line.substr(at + 2);
 }
 
-// "Error box from F line N: T" (or "Fatal error box from ...").
-LogBox ReadBox(const std::string& text, bool fatal) {
+// A line number as the plug-in writes it: decimal digits of a positive int,
+// nothing else before the ": " that follows. None otherwise.
+std::optional<int> LineNumber(std::string_view text) {
+    if (text.empty() || text.size() > 10) return std::nullopt;
+    long long value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value == 0 || value > std::numeric_limits<int>::max()) return std::nullopt;
+    return static_cast<int>(value);
+}
+
+// "Error box from F line N: T" (or "Fatal error box from ..."). A line number
+// that is no int stays part of the function's text, and the line is 0.
+LogBox ReadBox(std::string_view text, bool fatal) {
     LogBox box;
-    const std::string rest = text.substr(fatal ? 21 : 15);
+    const std::string_view rest = text.substr(fatal ? 21 : 15);
     const std::size_t at = rest.find(" line ");
-    if (at == std::string::npos) {
+    if (at == std::string_view::npos) {
         box.text = rest;
         return box;
     }
-    box.function = rest.substr(0, at);
     const std::size_t colon = rest.find(": ", at);
-    box.line = std::atoi(rest.c_str() + at + 6);
-    box.text = colon == std::string::npos ? std::string() : rest.substr(colon + 2);
-    constexpr const char fatalTail[] = " (the game ends after it)";
-    if (fatal && box.text.size() >= sizeof fatalTail - 1 &&
-        box.text.compare(box.text.size() - (sizeof fatalTail - 1), sizeof fatalTail - 1, fatalTail) == 0)
-        box.text.resize(box.text.size() - (sizeof fatalTail - 1));
+    const std::string_view number = rest.substr(at + 6, colon == std::string_view::npos ? std::string_view::npos : colon - at - 6);
+    if (const std::optional<int> line = LineNumber(number)) {
+        box.function = rest.substr(0, at);
+        box.line = *line;
+    } else {
+        box.function = rest.substr(0, colon);
+    }
+    box.text = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 2);
+    constexpr std::string_view fatalTail = " (the game ends after it)";
+    if (fatal && box.text.size() >= fatalTail.size() &&
+        box.text.compare(box.text.size() - fatalTail.size(), fatalTail.size(), fatalTail) == 0)
+        box.text.resize(box.text.size() - fatalTail.size());
     if (fatal) box.answer = "fatal";
     return box;
-}
-
-std::vector<std::string> ReadLines(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 fs::path PathOf(const std::string& windowsPath) {
@@ -64,42 +93,78 @@ fs::path PathOf(const std::string& windowsPath) {
     return fs::path(std::u8string(native.begin(), native.end()));
 }
 
+
+void ReadLogLine(LogFindings& log, std::string_view line) {
+    ++log.lines;
+    const std::string_view text = WithoutTimeColumn(line);
+    if (StartsWith(text, "Velloquin ") && text.find("; game runtime ") != std::string_view::npos) {
+        const std::size_t end = text.find(' ', 10);
+        log.pluginVersion = text.substr(10, end == std::string_view::npos ? std::string_view::npos : end - 10);
+        log.pluginVersionDiffers = log.pluginVersion != std::string(VELLOQUIN_PLUGIN_VERSION_TEXT);
+        if (text.find("VERSION MISMATCH") != std::string_view::npos) log.gameVersionLine = text;
+    } else if (StartsWith(text, "Error box from ")) {
+        log.boxes.push_back(ReadBox(text, false));
+    } else if (StartsWith(text, "Fatal error box from ")) {
+        log.boxes.push_back(ReadBox(text, true));
+    } else if (StartsWith(text, "Error box answered Yes")) {
+        if (!log.boxes.empty()) log.boxes.back().answer = "Yes";
+    } else if (StartsWith(text, "Error box answered No")) {
+        if (!log.boxes.empty()) log.boxes.back().answer = "No";
+    } else if (StartsWith(text, "Error box not answered")) {
+        if (!log.boxes.empty()) log.boxes.back().answer = "none";
+    } else if (StartsWith(text, "Items: line ") && text.find(" not restored ") != std::string_view::npos) {
+        log.notRestored.emplace_back(text.substr(7));
+    } else if (StartsWith(text, "Save failed: ") || StartsWith(text, "Save: slot ")) {
+        log.saveFailures.emplace_back(text.substr(StartsWith(text, "Save failed: ") ? 13 : 6));
+    } else if (StartsWith(text, "Trampoline: ")) {
+        log.startProblems.emplace_back(text.substr(12));
+    } else if (StartsWith(text, "The plug-in is inactive from now on: ")) {
+        log.inactive = text.substr(37);
+    } else if (StartsWith(text, "The log has reached its size limit")) {
+        log.sizeLimitReached = true;
+    } else if (StartsWith(text, "[Log] bEnabled=0")) {
+        log.turnedOff = true;
+    }
+}
+
 }  // namespace
 
 LogFindings ReadLogLines(const std::vector<std::string>& lines) {
     LogFindings log;
-    log.lines = static_cast<int>(lines.size());
-    for (const std::string& line : lines) {
-        const std::string text = WithoutTimeColumn(line);
-        if (StartsWith(text, "Velloquin ") && text.find("; game runtime ") != std::string::npos) {
-            const std::size_t end = text.find(' ', 10);
-            log.pluginVersion = text.substr(10, end == std::string::npos ? std::string::npos : end - 10);
-            log.pluginVersionDiffers = log.pluginVersion != std::string(VELLOQUIN_PLUGIN_VERSION_TEXT);
-            if (text.find("VERSION MISMATCH") != std::string::npos) log.gameVersionLine = text;
-        } else if (StartsWith(text, "Error box from ")) {
-            log.boxes.push_back(ReadBox(text, false));
-        } else if (StartsWith(text, "Fatal error box from ")) {
-            log.boxes.push_back(ReadBox(text, true));
-        } else if (StartsWith(text, "Error box answered Yes")) {
-            if (!log.boxes.empty()) log.boxes.back().answer = "Yes";
-        } else if (StartsWith(text, "Error box answered No")) {
-            if (!log.boxes.empty()) log.boxes.back().answer = "No";
-        } else if (StartsWith(text, "Error box not answered")) {
-            if (!log.boxes.empty()) log.boxes.back().answer = "none";
-        } else if (StartsWith(text, "Items: line ") && text.find(" not restored ") != std::string::npos) {
-            log.notRestored.push_back(text.substr(7));
-        } else if (StartsWith(text, "Save failed: ") || StartsWith(text, "Save: slot ")) {
-            log.saveFailures.push_back(text.substr(StartsWith(text, "Save failed: ") ? 13 : 6));
-        } else if (StartsWith(text, "Trampoline: ")) {
-            log.startProblems.push_back(text.substr(12));
-        } else if (StartsWith(text, "The plug-in is inactive from now on: ")) {
-            log.inactive = text.substr(37);
-        } else if (StartsWith(text, "The log has reached its size limit")) {
-            log.sizeLimitReached = true;
-        } else if (StartsWith(text, "[Log] bEnabled=0")) {
-            log.turnedOff = true;
+    for (const std::string& line : lines) ReadLogLine(log, line);
+    return log;
+}
+
+LogFindings ReadLogStream(std::istream& in, std::size_t limit) {
+    LogFindings log;
+    // Read in pieces, a line at a time: what is kept is what the report shows,
+    // never the whole file.
+    std::string pending;
+    std::vector<char> buffer(64 * 1024);
+    std::size_t left = limit;
+    const auto take = [&](std::string_view line) {
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        ReadLogLine(log, line);
+    };
+    while (left > 0 && in) {
+        in.read(buffer.data(), static_cast<std::streamsize>(std::min(left, buffer.size())));
+        const auto got = static_cast<std::size_t>(in.gcount());
+        if (got == 0) break;
+        left -= got;
+        std::string_view chunk(buffer.data(), got);
+        for (std::size_t end; (end = chunk.find('\n')) != std::string_view::npos; chunk.remove_prefix(end + 1)) {
+            if (pending.empty()) {
+                take(chunk.substr(0, end));
+            } else {
+                pending.append(chunk.substr(0, end));
+                take(pending);
+                pending.clear();
+            }
         }
+        pending.append(chunk);
     }
+    if (left == 0 && in && in.peek() != std::char_traits<char>::eof()) log.cut = true;
+    if (!pending.empty()) take(pending);
     return log;
 }
 
@@ -136,7 +201,8 @@ void CheckLog(Findings& findings, const std::string& gameFolder) {
     for (const Candidate& candidate : found)
         if (candidate.time > newest->time) newest = &candidate;
     const std::vector<LogFindings::Place> looked = log.looked;
-    log = ReadLogLines(ReadLines(PathOf(newest->path)));
+    std::ifstream in(PathOf(newest->path), std::ios::binary);
+    log = ReadLogStream(in, logReadLimit);
     log.looked = looked;
     log.file = newest->shown;
 }
@@ -163,7 +229,9 @@ void WriteLogText(const LogFindings& log, std::ostream& out) {
     if (!log.boxes.empty()) {
         out << "  Error boxes shown: " << log.boxes.size() << "\n";
         for (const LogBox& box : log.boxes) {
-            out << "    " << box.function << " line " << box.line << ": " << box.text;
+            out << "    " << box.function;
+            if (box.line > 0) out << " line " << box.line;
+            out << ": " << box.text;
             if (box.answer == "Yes") out << " (answered Yes: the game ended)";
             else if (box.answer == "No") out << " (answered No)";
             else if (box.answer == "fatal") out << " (fatal: the game ended)";
@@ -183,6 +251,9 @@ void WriteLogText(const LogFindings& log, std::ostream& out) {
     if (!log.inactive.empty()) out << "  The plug-in went inactive: " << log.inactive << "\n";
     if (log.turnedOff) out << "  [Log] bEnabled=0 in the settings stopped the log during the session.\n";
     if (log.sizeLimitReached) out << "  The log reached its size limit (1 MiB); later events are not in it.\n";
+    if (log.cut)
+        out << "  The file is longer than the plug-in ever writes: only its first " << logReadLimit / 1024
+            << " KiB were read.\n";
     if (log.nothingWrong()) out << "  Nothing went wrong in that session.\n";
 }
 
@@ -210,7 +281,8 @@ void WriteLogJson(const LogFindings& log, std::ostream& out) {
         << ",\n    \"startProblems\": " << strings(log.startProblems)
         << ",\n    \"inactive\": " << (log.inactive.empty() ? "null" : JsonText(log.inactive))
         << ", \"sizeLimitReached\": " << (log.sizeLimitReached ? "true" : "false")
-        << ", \"turnedOff\": " << (log.turnedOff ? "true" : "false") << "}\n";
+        << ", \"turnedOff\": " << (log.turnedOff ? "true" : "false") << ", \"cut\": " << (log.cut ? "true" : "false")
+        << "}\n";
 }
 
 }  // namespace Velloquin::Doctor

@@ -1,5 +1,7 @@
 // The doctor's two reports: plain text for a player, JSON for tools.
 #include <ostream>
+#include <sstream>
+#include <string_view>
 
 #include "core/text.h"
 #include "doctor/findings.h"
@@ -40,29 +42,6 @@ std::string Plural(std::size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-// The length of the well-formed UTF-8 sequence at text[i], or 0 when the
-// bytes there are none: overlong forms (C0 AF, E0 80 AF), encoded surrogates
-// (ED A0 80), code points above 10FFFF (F4 90.., F5 to FF) and cut sequences.
-std::size_t Utf8SequenceAt(const std::string& text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0u; };
-    const unsigned lead = byte(0);
-    if (lead < 0x80) return 1;
-    std::size_t length = 0;
-    unsigned low = 0x80, high = 0xBF;  // the range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF) length = 3;
-    else if (lead >= 0xF0 && lead <= 0xF4) length = 4;
-    else return 0;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-    if (byte(1) < low || byte(1) > high) return 0;
-    for (std::size_t k = 2; k < length; ++k)
-        if (byte(k) < 0x80 || byte(k) > 0xBF) return 0;
-    return length;
-}
-
 // A JSON string, always valid UTF-8: well-formed UTF-8 is copied, and every
 // byte that is not part of it is taken as Latin-1 and escaped (a player's
 // file may be written in a Windows code page).
@@ -73,7 +52,7 @@ std::string Json(const std::string& text) {
         const char ch = text[i];
         const auto c = static_cast<unsigned char>(ch);
         if (c >= 0x80) {
-            if (const std::size_t length = Utf8SequenceAt(text, i); length != 0) {
+            if (const std::size_t length = Utf8SequenceLength(text, i); length != 0) {
                 out.append(text, i, length);
                 i += length;
                 continue;
@@ -113,7 +92,11 @@ const char* Status(int exitCode) { return exitCode == 0 ? "ok" : exitCode == 1 ?
 
 std::string JsonText(const std::string& text) { return Json(text); }
 
-void WriteText(const Findings& f, std::ostream& out) {
+namespace {
+
+// The report as written, before ConsoleText makes what it copies from
+// players' files safe to show.
+void WriteReport(const Findings& f, std::ostream& out) {
     out << "Velloquin settings doctor\n";
     out << "Game folder: " << f.gameFolder << "\n";
     if (!f.folderEntered) {
@@ -221,6 +204,43 @@ void WriteText(const Findings& f, std::ostream& out) {
         out << "No problems found in the settings; the last game's log shows what went wrong (above).\n";
     else if (f.warnings.empty()) out << "No problems found.\n";
     else out << Plural(f.warnings.size(), "warning.", "warnings.") << "\n";
+}
+
+}  // namespace
+
+std::string ConsoleText(std::string_view text) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    const auto escape = [&](const char* prefix, unsigned value) {
+        out += prefix;
+        out += digits[(value >> 4) & 15];
+        out += digits[value & 15];
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::size_t length = Utf8SequenceLength(text, i);
+        if (length == 0) {
+            escape("\\x", c);  // not UTF-8: the byte itself, as a number
+            ++i;
+        } else if (length == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+            escape("\\u00", static_cast<unsigned char>(text[i + 1]));  // C1 controls (U+0080 to U+009F)
+            i += 2;
+        } else if ((c < 0x20 && c != '\n' && c != '\t') || c == 0x7F) {
+            escape("\\x", c);
+            ++i;
+        } else {
+            out.append(text, i, length);
+            i += length;
+        }
+    }
+    return out;
+}
+
+void WriteText(const Findings& f, std::ostream& out) {
+    std::ostringstream report;
+    WriteReport(f, report);
+    out << ConsoleText(report.str());
 }
 
 void WriteJson(const Findings& f, std::ostream& out) {

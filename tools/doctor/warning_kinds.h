@@ -38,6 +38,8 @@ enum class WarningKind {
     ItemsReplaced,
     ItemsSameItem,
     ItemsNoneKeeps,
+    ItemsIdSpills,
+    ItemsCut,
     // The controller.
     ModifierIgnored,
     ModifierBound,
@@ -86,6 +88,8 @@ inline constexpr WarningKindInfo warningKinds[] = {
     {WarningKind::ItemsReplaced, "items-replaced", "a later line for a slot that already has an item"},
     {WarningKind::ItemsSameItem, "items-same-item", "an item already in another slot, which then ends empty"},
     {WarningKind::ItemsNoneKeeps, "items-none-keeps", "\"|None\" for a slot an earlier line gave an item, which it keeps"},
+    {WarningKind::ItemsIdSpills, "items-id-spills", "an item id wider than its data file's ids: it names another data file's item"},
+    {WarningKind::ItemsCut, "items-cut", "an items file longer than the plug-in ever writes; only its start was checked"},
     {WarningKind::ModifierIgnored, "modifier-ignored", "an iQuickKeyModifier that is not a gamepad button code; ignored"},
     {WarningKind::ModifierBound, "modifier-bound", "the gamepad modifier is also a slot's key"},
     {WarningKind::GamepadNoModifier, "gamepad-no-modifier", "a gamepad quick key without a modifier on a button the game uses in free play"},

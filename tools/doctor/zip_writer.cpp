@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "core/text.h"
+
 namespace Velloquin::Doctor {
 
 namespace {
@@ -38,7 +40,38 @@ std::uint32_t Crc32(std::string_view data) {
     return crc ^ 0xFFFFFFFFu;
 }
 
-std::string MakeZip(const std::vector<ZipEntry>& entries, const ZipTime& time) {
+std::string ZipLimitProblem(const std::vector<ZipEntrySize>& sizes) {
+    if (sizes.size() > zipEntryLimit)
+        return std::to_string(sizes.size()) + " files are more than a zip archive holds (" + std::to_string(zipEntryLimit) + ")";
+    std::uint64_t offset = 0, directory = 0;
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        const ZipEntrySize& entry = sizes[i];
+        const std::string which = "file " + std::to_string(i + 1);
+        if (entry.name > zipNameLimit)
+            return which + " has a name of " + std::to_string(entry.name) + " bytes, longer than a zip archive holds (" +
+                   std::to_string(zipNameLimit) + ")";
+        if (entry.data > zipSizeLimit) return which + " is 4 GiB or larger: a zip archive cannot hold it";
+        offset += 30 + entry.name + entry.data;
+        directory += 46 + entry.name;
+    }
+    // Every offset and size the archive writes is below its whole size (the sums stay far below 2^64).
+    if (offset + directory + 22 > zipSizeLimit)
+        return "the files add up to 4 GiB or more: a zip archive cannot hold them";
+    return {};
+}
+
+bool ZipNameIsMarkedUtf8(std::string_view name) {
+    bool outsideAscii = false;
+    for (const char c : name) outsideAscii = outsideAscii || static_cast<unsigned char>(c) >= 0x80;
+    return outsideAscii && IsUtf8(name);
+}
+
+std::optional<std::string> MakeZip(const std::vector<ZipEntry>& entries, const ZipTime& time, std::string& problem) {
+    std::vector<ZipEntrySize> sizes;
+    sizes.reserve(entries.size());
+    for (const ZipEntry& entry : entries) sizes.push_back({entry.name.size(), entry.data.size()});
+    problem = ZipLimitProblem(sizes);
+    if (!problem.empty()) return std::nullopt;
     const std::uint32_t dosTime = static_cast<std::uint32_t>((time.hour << 11) | (time.minute << 5) | (time.second / 2));
     const std::uint32_t dosDate =
         static_cast<std::uint32_t>(((time.year < 1980 ? 0 : time.year - 1980) << 9) | (time.month << 5) | time.day);
@@ -49,10 +82,11 @@ std::string MakeZip(const std::vector<ZipEntry>& entries, const ZipTime& time) {
         const auto size = static_cast<std::uint32_t>(entry.data.size());
         const auto nameSize = static_cast<std::uint32_t>(entry.name.size());
         const auto offset = static_cast<std::uint32_t>(out.size());
+        const std::uint32_t flags = ZipNameIsMarkedUtf8(entry.name) ? utf8Names : 0;
         // Local file header, then the data.
         Put32(out, 0x04034B50);
         Put16(out, versionNeeded);
-        Put16(out, utf8Names);
+        Put16(out, flags);
         Put16(out, 0);  // stored
         Put16(out, dosTime);
         Put16(out, dosDate);
@@ -67,7 +101,7 @@ std::string MakeZip(const std::vector<ZipEntry>& entries, const ZipTime& time) {
         Put32(directory, 0x02014B50);
         Put16(directory, versionNeeded);  // made by: MS-DOS attributes, version 2.0
         Put16(directory, versionNeeded);
-        Put16(directory, utf8Names);
+        Put16(directory, flags);
         Put16(directory, 0);
         Put16(directory, dosTime);
         Put16(directory, dosDate);

@@ -53,7 +53,8 @@ TEST(DoctorBundle, ChecksumsOfKnownTexts) {
 
 TEST(DoctorBundle, ZipRecordsPointAtTheirEntries) {
     const std::vector<ZipEntry> entries = {{"bundle.txt", "about\r\n"}, {"Data/QVEX/Plugins/Velloquin.ini", "[QuickKeys]\n"}};
-    const std::string zip = MakeZip(entries, {2026, 12, 8, 10, 5, 31});
+    std::string problem;
+    const std::string zip = MakeZip(entries, {2026, 12, 8, 10, 5, 31}, problem).value();
     // The end record names the central directory, whose records name each local header.
     const std::size_t end = zip.size() - 22;
     ASSERT_EQ(At32(zip, end), 0x06054B50u);
