@@ -2,11 +2,8 @@
 // report, holding what a report needs and nothing else.
 #pragma once
 
-#include <cstdint>
-#include <optional>
 #include <ostream>
 #include <string>
-#include <string_view>
 
 namespace Velloquin::Doctor {
 
@@ -25,14 +22,5 @@ struct BundleOptions {
 // a failure leaves no partial file. Returns 0 when written; otherwise says why
 // on err and returns 3.
 int WriteBundle(const BundleOptions& options, std::ostream& out, std::ostream& err);
-
-// The text with the user's profile folder written as %USERPROFILE% and the user
-// name as %USERNAME% wherever it is a whole part of a path (letter case and
-// the kind of slash ignored, as Windows compares paths).
-std::string RedactUser(std::string_view text, std::string_view profile, std::string_view user);
-
-// The plug-in version in a DLL's exported QVEXPlugin_Version record, as
-// "major.minor"; none when the bytes are not such a DLL.
-std::optional<std::string> PluginVersionOfLibrary(std::string_view bytes);
 
 }  // namespace Velloquin::Doctor

@@ -11,6 +11,8 @@
 
 #include "doctor/bundle.h"
 #include "doctor/findings.h"
+#include "doctor/library_version.h"
+#include "doctor/redact.h"
 #include "doctor/sha256.h"
 #include "doctor/zip_writer.h"
 #include "game_folder.h"

@@ -1,0 +1,15 @@
+// The plug-in's version as its DLL records it, read from the file's bytes
+// without loading it: the bundle names the build a player runs.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace Velloquin::Doctor {
+
+// The plug-in version in a DLL's exported QVEXPlugin_Version record, as
+// "major.minor"; none when the bytes are not such a DLL.
+std::optional<std::string> PluginVersionOfLibrary(std::string_view bytes);
+
+}  // namespace Velloquin::Doctor
