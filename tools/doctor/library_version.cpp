@@ -1,6 +1,9 @@
 #include "doctor/library_version.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
+#include <vector>
 
 namespace Velloquin::Doctor {
 
@@ -28,15 +31,32 @@ std::optional<std::string> PluginVersionOfLibrary(std::string_view bytes) {
     const std::size_t optionalSize = Read16(bytes, pe + 20);
     if (!fits(optional, 120) || Read16(bytes, optional) != 0x20B) return std::nullopt;  // PE32+ only
     const std::uint32_t exportRva = Read32(bytes, optional + 112);
-    // A relative address to a file offset, through the section table.
+    // The section table, read once. The loader maps sections in ascending
+    // order of address, each up to the next one's start; a table that is cut
+    // or out of order is not a loadable DLL's.
+    struct Section {
+        std::uint32_t address, end, offset;  // [address, end) in memory, from offset in the file
+    };
+    const std::size_t table = optional + optionalSize;
+    if (sectionCount > (bytes.size() - std::min(bytes.size(), table)) / 40) return std::nullopt;
+    std::vector<Section> sections;
+    sections.reserve(sectionCount);
+    for (std::size_t i = 0; i < sectionCount; ++i) {
+        const std::size_t at = table + 40 * i;
+        const std::uint32_t address = Read32(bytes, at + 12), rawSize = Read32(bytes, at + 16);
+        if (!sections.empty() && address <= sections.back().address) return std::nullopt;
+        if (!sections.empty()) sections.back().end = std::min(sections.back().end, address);
+        const std::uint64_t end = std::uint64_t{address} + rawSize;
+        sections.push_back({address, static_cast<std::uint32_t>(std::min<std::uint64_t>(end, 0xFFFFFFFFu)), Read32(bytes, at + 20)});
+    }
+    // A relative address to a file offset: the section whose range holds it, found by halving.
     const auto offsetOf = [&](std::uint32_t rva) -> std::optional<std::size_t> {
-        for (std::size_t i = 0; i < sectionCount; ++i) {
-            const std::size_t at = optional + optionalSize + 40 * i;
-            if (!fits(at, 40)) return std::nullopt;
-            const std::uint32_t address = Read32(bytes, at + 12), rawSize = Read32(bytes, at + 16);
-            if (rva >= address && rva - address < rawSize) return std::size_t{rva - address} + Read32(bytes, at + 20);
-        }
-        return std::nullopt;
+        auto after = std::upper_bound(sections.begin(), sections.end(), rva,
+                                      [](std::uint32_t value, const Section& section) { return value < section.address; });
+        if (after == sections.begin()) return std::nullopt;
+        const Section& section = *std::prev(after);
+        if (rva >= section.end) return std::nullopt;
+        return std::size_t{rva - section.address} + section.offset;
     };
     const auto directory = offsetOf(exportRva);
     if (!directory || !fits(*directory, 40)) return std::nullopt;
