@@ -50,7 +50,8 @@ std::string ZipLimitProblem(const std::vector<ZipEntrySize>& sizes) {
         if (entry.name > zipNameLimit)
             return which + " has a name of " + std::to_string(entry.name) + " bytes, longer than a zip archive holds (" +
                    std::to_string(zipNameLimit) + ")";
-        if (entry.data > zipSizeLimit) return which + " is 4 GiB or larger: a zip archive cannot hold it";
+        if (entry.data > zipSizeLimit)
+            return which + " is " + std::to_string(entry.data) + " bytes: a zip archive holds files below 4 GiB only";
         offset += 30 + entry.name + entry.data;
         directory += 46 + entry.name;
     }
