@@ -8,7 +8,9 @@
 // - when every item the items file names exists in the game and may stand in
 //   a slot, the lines the doctor says take effect hold exactly the items the
 //   plug-in's own reader puts into the slots, one line per filled slot;
-//   otherwise every item of those lines that the game has is in a slot.
+//   otherwise every item of those lines that the game has is in a slot;
+//   unless a master id is wider than 24 bits (the item of another data file,
+//   unknown without the load order), where the doctor must warn at that line.
 // Input: Velloquin.ini, then "@@@@\n" and VelloquinCustom.ini, then "@@@@\n"
 // and the character's items file; a file whose part is absent is not written.
 #include <unistd.h>
@@ -269,13 +271,28 @@ void CheckItems(const Json& report, const std::string& json) {
     }
 
     std::multiset<const void*> claimed;
+    bool spills = false;
     for (const Json& file : report["itemsFiles"].items)
         for (const Json& line : file["lines"].items) {
             if (line["status"].text != "item") continue;
             const auto number = static_cast<std::size_t>(line["line"].number);
             Check(number >= 1 && number < lines.size(), "an items line that is not in the file", json);
             if (const auto* item = UsableItem(lines[number])) claimed.insert(item);
+            // A master id wider than 24 bits names another file's item, which the doctor cannot know without
+            // the load order: it must say so at that line, and its slot model is then no more than a guess.
+            const Velloquin::QuickItemLine parsed = Velloquin::ParseQuickItemLine(lines[number]);
+            std::uint32_t localId = 0;
+            if (Velloquin::DataFileNameKey(parsed.dataFile) != Velloquin::DataFileNameKey(Velloquin::masterFileName) ||
+                Velloquin::ReadLocalFormID(parsed.localId, parsed.dataFile, localId) != Velloquin::LocalIdReading::Read ||
+                localId <= 0xFFFFFFu)
+                continue;
+            spills = true;
+            bool warned = false;
+            for (const Json& w : report["warnings"].items)
+                warned = warned || (w["code"].text == "items-id-spills" && w["line"].number == static_cast<double>(number));
+            Check(warned, "a master id wider than 24 bits without its warning", json);
         }
+    if (spills) return;
 
     fs::current_path(gameFolder);
     Velloquin::ReloadFavoriteItems();
