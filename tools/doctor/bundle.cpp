@@ -32,11 +32,14 @@ bool EndsInZip(const std::string& name) {
     return name.size() > 4 && EqualIgnoringAsciiCase(std::string_view(name).substr(name.size() - 4), ".zip");
 }
 
-// True when `path` names anything at all (a file, a folder, a link to nothing).
+// True when `path` names anything at all (a file, a folder, a link to
+// nothing), or cannot be told apart from such (the folder check names a path
+// below a file or a missing folder).
 bool Taken(const fs::path& path) {
     std::error_code error;
     const fs::file_status status = fs::symlink_status(path, error);
-    return !error ? status.type() != fs::file_type::not_found : error != std::errc::no_such_file_or_directory;
+    if (!error) return status.type() != fs::file_type::not_found;
+    return error != std::errc::no_such_file_or_directory && error != std::errc::not_a_directory;
 }
 
 // The gathered folder that holds `folder` (itself or one of its parents),
