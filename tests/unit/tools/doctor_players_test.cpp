@@ -59,19 +59,29 @@ void MakeGame(const fs::path& game) {
     Write(plugins / "Velloquin" / "VelloquinItems_1F.txt", "QuickKey13 |000D62|Halvorine.esm\r\n");
 }
 
+void SetEnvironment(const char* name, const std::string& value) {
+#ifdef _WIN32
+    _putenv_s(name, value.c_str());
+#else
+    setenv(name, value.c_str(), 1);
+#endif
+}
+
 // The user's profile and name for the process, as Windows gives them.
 struct User {
     User(const fs::path& profile, const std::string& name) {
-        setenv("USERPROFILE", PathText(profile).c_str(), 1);
-        setenv("HOME", PathText(profile).c_str(), 1);
-        setenv("USERNAME", name.c_str(), 1);
-        setenv("USER", name.c_str(), 1);
+        SetEnvironment("USERPROFILE", PathText(profile));
+        SetEnvironment("HOME", PathText(profile));
+        SetEnvironment("USERNAME", name);
+        SetEnvironment("USER", name);
     }
     ~User() {
-        for (const char* name : {"USERPROFILE", "USERNAME"}) unsetenv(name);
-        setenv("HOME", home.c_str(), 1);
-        setenv("USER", user.c_str(), 1);
+        SetEnvironment("USERPROFILE", profile);
+        SetEnvironment("USERNAME", userName);
+        SetEnvironment("HOME", home);
+        SetEnvironment("USER", user);
     }
+    std::string profile = EnvironmentText("USERPROFILE"), userName = EnvironmentText("USERNAME");
     std::string home = EnvironmentText("HOME"), user = EnvironmentText("USER");
 };
 
