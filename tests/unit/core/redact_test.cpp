@@ -6,7 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "config/settings.h"
+#include "core/log.h"
 #include "core/redact.h"
+#include "game_folder.h"
+#include "host.h"
+#include "platform/paths.h"
+#include "shell_folders.h"
 
 namespace {
 
@@ -87,6 +93,33 @@ TEST(Redact, RedactionAtGivesTheLengthOfTheTextReplaced) {
     const std::string name = "D:\\ИВАН";
     ASSERT_EQ(RedactionAt(name, 3, redaction, replacement), std::string("ИВАН").size());
     EXPECT_EQ(replacement, "%USERNAME%");
+}
+
+// The log goes through the same redactor: besides the profile folder, the
+// user name as a part of any path, the name of USERNAME as well as the
+// profile folder's own name.
+TEST(Redact, TheLogsLinesNameNoUser) {
+    StopLog();
+    TestHost::ResetWorld();
+    TestHost::ClearGameFolder();
+#ifdef _WIN32
+    _putenv_s("USERNAME", "Ann.K");
+#else
+    setenv("USERNAME", "Ann.K", 1);
+#endif
+    StartLog(ReadLogEnabled());
+    ASSERT_TRUE(LogActive());
+    LogLine("read %s and %s and %s", "D:\\Player\\Saves", "E:/ann.k/x", "C:\\Users\\Annette");
+    StopLog();
+#ifdef _WIN32
+    _putenv_s("USERNAME", "");
+#else
+    unsetenv("USERNAME");
+#endif
+    const std::string log = TestHost::ReadGameFile("Users\\Player\\Documents\\My Games\\Halvorine\\QVEX\\Velloquin.log");
+    EXPECT_NE(log.find("Velloquin log: %USERPROFILE%\\Documents\\My Games"), std::string::npos) << log;
+    EXPECT_NE(log.find("read D:\\%USERNAME%\\Saves and E:/%USERNAME%/x and C:\\Users\\Annette"), std::string::npos) << log;
+    TestHost::ClearGameFolder();
 }
 
 }  // namespace
