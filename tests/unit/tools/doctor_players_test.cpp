@@ -197,6 +197,9 @@ TEST(DoctorPlayers, ABundleBelowAUnicodeProfileNamesNoUser) {
               "[     0.000] Items: reading " + PathText(game) + "/Data/QVEX/Plugins/Velloquin/VelloquinItems_2A.txt\r\n");
         Write(game / "Data" / "QVEX" / "Plugins" / "VelloquinCustom.ini",
               "; copied from " + PathText(profile) + "\\Desktop\r\n[QuickKeys]\r\niQuickKey14=72\r\n");
+        // A line the doctor shows in both reports: the JSON one escapes its backslashes after the redaction.
+        Write(game / "Data" / "QVEX" / "Plugins" / "Velloquin" / "VelloquinItems_2A.txt",
+              "QuickKey12 |01A2B3|Halvorine.esm\r\n; from D:\\" + std::string(c.user) + "\\Desktop\r\n");
         const User user(profile, c.user);
         BundleOptions options;
         options.gameFolder = PathText(game);
