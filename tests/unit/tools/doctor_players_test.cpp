@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/resource.h>
 #endif
 
@@ -21,6 +23,7 @@
 #include "doctor/bundle_output.h"
 #include "doctor/command.h"
 #include "doctor/findings.h"
+#include "core/text.h"
 #include "persistence/items_file.h"
 #include "platform/paths.h"
 
@@ -61,7 +64,10 @@ void MakeGame(const fs::path& game) {
 
 void SetEnvironment(const char* name, const std::string& value) {
 #ifdef _WIN32
-    _putenv_s(name, value.c_str());
+    // The wide call: the C library's would take the UTF-8 bytes for the ANSI code page.
+    const std::u16string wideName = Utf8ToUtf16(name), wideValue = Utf8ToUtf16(value);
+    SetEnvironmentVariableW(reinterpret_cast<const wchar_t*>(wideName.c_str()),
+                            value.empty() ? nullptr : reinterpret_cast<const wchar_t*>(wideValue.c_str()));
 #else
     setenv(name, value.c_str(), 1);
 #endif
@@ -217,7 +223,9 @@ TEST(DoctorPlayers, ABundleBelowAUnicodeProfileNamesNoUser) {
         const std::string archive = Read(zips[0]);
         EXPECT_EQ(archive.find(c.user), std::string::npos) << c.profile;
         EXPECT_EQ(archive.find(PathText(Work())), std::string::npos) << c.profile;
-        EXPECT_NE(archive.find("%USERPROFILE%/" + std::string(c.game)), std::string::npos) << c.profile;
+        EXPECT_NE(archive.find(PathText((Utf8Path("%USERPROFILE%") / Utf8Path(c.game)).lexically_normal())),
+                  std::string::npos)
+            << c.profile;
         EXPECT_NE(archive.find("; copied from %USERPROFILE%\\Desktop"), std::string::npos) << c.profile;
     }
     fs::remove_all(Work());
