@@ -275,6 +275,18 @@ TEST(DoctorPlayers, AFullDiskLeavesNoPartialFile) {
     EXPECT_FALSE(WriteNewFile(Work() / "taken.zip", "new", reason));
     EXPECT_EQ(Read(Work() / "taken.zip"), "mine");
     EXPECT_EQ(std::distance(fs::directory_iterator(Work()), fs::directory_iterator()), 1);
+    // A folder no one can write to, not even the administrator (root here).
+    EXPECT_FALSE(WriteNewFile("/proc/velloquin-report.zip", "new", reason));
+    EXPECT_FALSE(reason.empty());
+    const fs::path game = Work() / "game";
+    MakeGame(game);
+    BundleOptions options;
+    options.gameFolder = PathText(game);
+    options.zipPath = "/proc/velloquin-report.zip";
+    std::ostringstream out, err;
+    EXPECT_EQ(WriteBundle(options, out, err), 3);
+    EXPECT_NE(err.str().find("cannot write /proc/velloquin-report.zip: "), std::string::npos) << err.str();
+    EXPECT_FALSE(fs::exists("/proc/velloquin-report.zip.partial"));
     fs::remove_all(Work());
 }
 #endif
