@@ -31,8 +31,8 @@ bool SettingsFileExists(const std::string& folder, const std::string& fileName) 
     if (folder.empty() || fileName.empty()) return false;
     // Any error of the status query counts as an absent file.
     std::error_code error;
-    if (!std::filesystem::is_directory(std::filesystem::status(NativePath(folder), error))) return false;
-    return std::filesystem::is_regular_file(std::filesystem::status(NativePath(folder + fileName), error));
+    if (!std::filesystem::is_directory(std::filesystem::status(FilePath(folder), error))) return false;
+    return std::filesystem::is_regular_file(std::filesystem::status(FilePath(folder + fileName), error));
 }
 
 std::string ReadIniValue(const std::string& baseName, const std::string& section, const std::string& key,
@@ -43,11 +43,7 @@ std::string ReadIniValue(const std::string& baseName, const std::string& section
     if (settingsFolder.size() + fileName.size() >= pathLimit) return {};
     const std::string folder = InGameFolder(gameFolder, settingsFolder);
     if (!SettingsFileExists(folder, fileName)) return {};
-    std::vector<char> buffer(valueBufferSize, '\0');
-    GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(), buffer.data(), valueBufferSize,
-                             (folder + fileName).c_str());
-    buffer.back() = '\0';
-    return buffer.data();
+    return ReadProfileString(section, key, defaultValue, folder + fileName, valueBufferSize);
 }
 
 SettingsRecord ReadSettings(const std::string& gameFolder) {

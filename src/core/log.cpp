@@ -9,6 +9,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "core/redact.h"
 #include "core/state.h"
 #include "platform/log_file.h"
 #include "platform/shell_folders.h"
@@ -35,7 +36,7 @@ std::size_t logBytes = 0;
 bool logEnabled = true;
 bool logOpenTried = false;  // this session has looked for its log's place
 std::int64_t logStartNs = 0;
-std::string profileFolder;
+Redaction logRedaction;  // the user's folders and name, found when the log opens
 std::string logShown;
 
 // The file is closed when the plug-in's library is unloaded (the tests load
@@ -53,37 +54,23 @@ constexpr std::size_t limitReserve = 160;  // room kept for limitLine with its t
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// True when text at `at` starts with folder (ASCII letters in any case, / and \ alike),
-// followed by a separator or the end of a path.
-bool StartsWithFolder(const char* text, std::size_t length, std::size_t at, const std::string& folder) {
-    if (folder.empty() || length - at < folder.size()) return false;
-    for (std::size_t i = 0; i < folder.size(); ++i) {
-        const char a = text[at + i], b = folder[i];
-        if (IsSeparator(a) && IsSeparator(b)) continue;
-        if (LowerAscii(a) != LowerAscii(b)) return false;
-    }
-    const std::size_t end = at + folder.size();
-    return end == length || IsSeparator(text[end]) || text[end] == ' ' || text[end] == '"' || text[end] == '\'' ||
-           text[end] == ',' || text[end] == ')' || text[end] == ':';
-}
-
 // Copies text into out (at most limit bytes of text, then "..." when cut),
-// naming the profile folder %USERPROFILE% and turning control characters into
-// blanks. Returns the length written; out holds at least limit + 4 bytes.
-std::size_t Redact(const char* text, std::size_t length, const std::string& profile, char* out, std::size_t limit) {
-    static constexpr char marker[] = "%USERPROFILE%";
+// with the user's folders and name redacted (core/redact.h) and control
+// characters as blanks. Returns the length written; out holds at least
+// limit + 4 bytes.
+std::size_t Redact(const char* text, std::size_t length, const Redaction& redaction, char* out, std::size_t limit) {
+    const std::string_view view(text, length);
     std::size_t n = 0;
     for (std::size_t i = 0; i < length;) {
-        if (StartsWithFolder(text, length, i, profile)) {
-            if (n + sizeof marker - 1 > limit) {
+        std::string_view replacement;
+        if (const std::size_t matched = RedactionAt(view, i, redaction, replacement); matched != 0) {
+            if (n + replacement.size() > limit) {
                 std::memcpy(out + n, "...", 3);
                 return n + 3;
             }
-            std::memcpy(out + n, marker, sizeof marker - 1);
-            n += sizeof marker - 1;
-            i += profile.size();
+            std::memcpy(out + n, replacement.data(), replacement.size());
+            n += replacement.size();
+            i += matched;
             continue;
         }
         if (n >= limit) {
@@ -109,7 +96,7 @@ void WriteLocked(const char* text, std::size_t length) {
     if (logFile == noLogFile || logState.load(std::memory_order_relaxed) != StateActive) return;
     char line[logLineLimit + 64];
     std::size_t n = TimeColumn(SteadyNow() - logStartNs, line, sizeof line);
-    n += Redact(text, length, profileFolder, line + n, logLineLimit);
+    n += Redact(text, length, logRedaction, line + n, logLineLimit);
     line[n++] = '\r';
     line[n++] = '\n';
     if (logBytes + n + limitReserve > logSizeLimit) {
@@ -140,7 +127,7 @@ std::string WithoutTrailingSeparator(std::string folder) {
 // A path as the log names it: the profile folder as %USERPROFILE%, Windows separators.
 std::string ShownPath(const std::string& path) {
     char shown[logLineLimit + 4];
-    std::string text(shown, Redact(path.data(), path.size(), profileFolder, shown, logLineLimit));
+    std::string text(shown, Redact(path.data(), path.size(), logRedaction, shown, logLineLimit));
     for (char& c : text)
         if (c == '/') c = '\\';
     return text;
@@ -163,7 +150,7 @@ bool OpenIn(const std::string& folder) {
 // the player when it is missing), else nowhere.
 void OpenLocked() {
     logOpenTried = true;
-    profileFolder = WithoutTrailingSeparator(FindShellFolder(ShellFolder::Profile));
+    logRedaction = UserRedaction();
     const std::string documents = DocumentsLogFolder();
     bool opened = !documents.empty() && MakeLogFolder(documents) && OpenIn(documents);
     bool beside = false;
@@ -268,7 +255,7 @@ std::string LogFileShown() {
 
 std::string RedactLogText(const std::string& text, const std::string& profile, std::size_t limit) {
     std::string out(limit + 4, '\0');
-    out.resize(Redact(text.data(), text.size(), WithoutTrailingSeparator(profile), out.data(), limit));
+    out.resize(Redact(text.data(), text.size(), MakeRedaction({profile}, {}, {}), out.data(), limit));
     return out;
 }
 

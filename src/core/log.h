@@ -8,8 +8,10 @@
 // exists), else nowhere. Each start makes a new log; the previous one is kept
 // as Velloquin.old.log. Each line is written to the file at once, from any
 // thread, under a lock of the log's own (never the state lock); past 1 MiB one
-// line says so and the log stops until the next start. Paths under the user's
-// profile are written as %USERPROFILE%\..., so no line carries the user name.
+// line says so and the log stops until the next start. Every line goes
+// through the one redactor (core/redact.h): the profile folder reads
+// %USERPROFILE%, a Documents folder outside it %DOCUMENTS%, the user name as a
+// part of a path %USERNAME%, so no line carries the user name.
 #pragma once
 
 #include <cstddef>
@@ -57,10 +59,9 @@ void LogLine(const char* format, ...) VELLOQUIN_PRINTF(1, 2);
 // or ".\Data\..."); empty when there is no log.
 std::string LogFileShown();
 
-// Text for a log line: paths below the user's profile folder given as
-// %USERPROFILE%\... (letter case and / or \ do not matter), control
-// characters as blanks, cut at `limit` bytes. For the tests: the profile
-// folder is an argument.
+// Text for a log line: redacted as core/redact.h does for this profile
+// folder (and its last part as the user name), control characters as
+// blanks, cut at `limit` bytes. For the tests: the profile folder is an argument.
 std::string RedactLogText(const std::string& text, const std::string& profileFolder, std::size_t limit);
 
 // The log's time column for an elapsed time in nanoseconds: "[ssssss.mmm] ".

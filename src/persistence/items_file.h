@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <ios>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "game/game.h"
@@ -20,6 +21,11 @@ std::string GetPlayerID(bool forReading);
 std::string PlayerIdText();
 bool VerifyQuickItem(const Game::Form* form, int quickKey);
 std::vector<std::string> ListFilesWithExtension(const std::string& folder, const std::string& extension);
+// True when the plug-in's reader may open a file of this name as a
+// character's items file: "VelloquinItems_", an id as the reader writes it
+// (hexadecimal, no leading zero, at most 17 digits), ".txt"; letters in any
+// case, as Windows finds files. The doctor and its bundle take exactly these.
+bool IsItemsFileName(std::string_view name);
 void FlushQuickItemsToFile() REQUIRES(stateMutex);
 void ReloadFavoriteItems() REQUIRES(stateMutex);
 

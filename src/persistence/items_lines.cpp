@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "persistence/items_file.h"
+#include "core/text.h"
 #include "platform/paths.h"
 
 namespace Velloquin {
@@ -42,6 +43,20 @@ std::vector<std::string> ListFilesWithExtension(const std::string& folder, const
     } catch (...) {
         return {};
     }
+}
+
+bool IsItemsFileName(std::string_view name) {
+    const std::string_view prefix(itemsFilePrefix), extension(".txt");
+    if (name.size() <= prefix.size() + extension.size()) return false;
+    if (!EqualIgnoringAsciiCase(name.substr(0, prefix.size()), prefix) ||
+        !EqualIgnoringAsciiCase(name.substr(name.size() - extension.size()), extension))
+        return false;
+    const std::string_view id = name.substr(prefix.size(), name.size() - prefix.size() - extension.size());
+    // The reader's names: the id's low 32 bits, the whole id, either with a "1" before it.
+    if (id.size() > 17 || (id.size() == 17 && id[0] != '1') || (id.size() > 1 && id[0] == '0')) return false;
+    for (const char c : id)
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'))) return false;
+    return true;
 }
 
 bool ReadItemsFileLine(std::istream& in, std::string& line) {

@@ -89,7 +89,7 @@ void ReloadFavoriteItems() {
 
     // Read as bytes in every build; a CR before the line feed is dropped
     // below, as a text-mode stream would drop it.
-    std::ifstream in(NativePath(path), std::ios::in | std::ios::binary);
+    std::ifstream in(FilePath(path), std::ios::in | std::ios::binary);
     using Check = ItemsFileOpenCheck;
     if (ReportItemsFileOpen("Velloquin::ReloadFavoriteItems", path, in.is_open(), in,
                             {{Check::NotOpen, 697, 1}, {Check::Bad, 702, 2}, {Check::Failed, 707, 3}}))

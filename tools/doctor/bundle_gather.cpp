@@ -1,13 +1,15 @@
 #include "doctor/bundle_gather.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <optional>
 #include <system_error>
 
 #include "doctor/library_version.h"
 #include "doctor/sha256.h"
+#include "doctor/findings.h"
+#include "persistence/items_file.h"
+#include "platform/paths.h"
 #include "platform/shell_folders.h"
 
 namespace Velloquin::Doctor {
@@ -21,8 +23,6 @@ namespace {
 constexpr std::size_t largestFile = 8 << 20;
 
 const char* const logNames[] = {"Velloquin.log", "Velloquin.old.log"};
-
-fs::path PathOf(const std::string& text) { return fs::u8path(text); }
 
 // The file's bytes (cut at largestFile); none when it is not a readable file.
 std::optional<std::string> ReadFileBytes(const fs::path& path, bool& cut) {
@@ -42,46 +42,29 @@ std::optional<std::string> ReadFileBytes(const fs::path& path, bool& cut) {
     return bytes;
 }
 
-std::string Environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
 }  // namespace
-
-std::string TextOf(const fs::path& path) {
-    const std::u8string utf8 = path.u8string();
-    return std::string(utf8.begin(), utf8.end());
-}
-
-std::string ProfileFolder() {
-#ifdef _WIN32
-    return Environment("USERPROFILE");
-#else
-    return Environment("HOME");
-#endif
-}
-
-std::string UserName() {
-#ifdef _WIN32
-    return Environment("USERNAME");
-#else
-    return Environment("USER");
-#endif
-}
 
 std::string DocumentsFolder() {
     if (std::string documents = FindShellFolder(ShellFolder::Documents); !documents.empty()) return documents;
-    const std::string profile = ProfileFolder();
-    return profile.empty() ? std::string() : TextOf(PathOf(profile) / "Documents");
+#ifdef _WIN32
+    const std::string profile = EnvironmentText("USERPROFILE");
+#else
+    const std::string profile = EnvironmentText("HOME");
+#endif
+    return profile.empty() ? std::string() : PathText(FilePath(profile) / "Documents");
 }
 
-void GatherBundleFiles(const fs::path& plugins, const std::string& documents,
-                       const std::function<std::string(const fs::path&)>& shown,
-                       const std::function<std::string(const std::string&)>& redact, BundleFiles& files) {
+fs::path LogFolderIn(const std::string& documents) {
+    std::error_code error;
+    return fs::absolute(FilePath(documents), error) / "My Games" / "Halvorine" / "QVEX";
+}
+
+void GatherBundleFiles(const fs::path& plugins, const std::string& documents, const Redaction& redaction,
+                       const std::function<std::string(const fs::path&)>& shown, BundleFiles& files) {
     std::ostringstream& summary = files.summary;
     std::error_code error;
-    const auto gather = [&](const fs::path& path, const std::string& entry, bool redacted) {
+    // Every file's text is redacted: a settings or items file may name a path too.
+    const auto gather = [&](const fs::path& path, const std::string& entry) {
         bool cut = false;
         std::optional<std::string> bytes = ReadFileBytes(path, cut);
         summary << "  " << shown(path) << ": ";
@@ -90,33 +73,27 @@ void GatherBundleFiles(const fs::path& plugins, const std::string& documents,
             return;
         }
         summary << "included as " << entry << (cut ? " (cut at 8 MiB)" : "") << "\n";
-        files.entries.push_back({entry, redacted ? redact(*bytes) : std::move(*bytes)});
+        files.entries.push_back({entry, Redact(*bytes, redaction)});
     };
 
     summary << "Settings and items files:\n";
-    gather(plugins / "Velloquin.ini", "Data/QVEX/Plugins/Velloquin.ini", false);
-    gather(plugins / "VelloquinCustom.ini", "Data/QVEX/Plugins/VelloquinCustom.ini", false);
+    gather(plugins / "Velloquin.ini", "Data/QVEX/Plugins/Velloquin.ini");
+    gather(plugins / "VelloquinCustom.ini", "Data/QVEX/Plugins/VelloquinCustom.ini");
     const fs::path items = plugins / "Velloquin";
-    std::vector<fs::path> itemsFiles;
-    for (fs::directory_iterator it(items, error); !error && it != fs::directory_iterator(); it.increment(error)) {
-        const std::string name = TextOf(it->path().filename());
-        if (name.rfind("VelloquinItems_", 0) == 0 && name.size() > 4 && name.compare(name.size() - 4, 4, ".txt") == 0)
-            itemsFiles.push_back(it->path());
-    }
-    std::sort(itemsFiles.begin(), itemsFiles.end());
     if (!fs::is_directory(items, error))
         summary << "  " << shown(items) << ": the items folder is missing (every save of the slots fails)\n";
-    for (const fs::path& file : itemsFiles)
-        gather(file, "Data/QVEX/Plugins/Velloquin/" + TextOf(file.filename()), false);
+    // Exactly the files the doctor checks as items files.
+    for (const std::string& name : ItemsFolderFiles(PathText(items)))
+        if (IsItemsFileName(name)) gather(items / Utf8Path(name), "Data/QVEX/Plugins/Velloquin/" + name);
 
     summary << "Logs of the plug-in:\n";
     if (!documents.empty()) {
-        const fs::path logs = fs::absolute(PathOf(documents), error) / "My Games" / "Halvorine" / "QVEX";
-        for (const char* name : logNames) gather(logs / name, std::string("My Games/Halvorine/QVEX/") + name, true);
+        const fs::path logs = LogFolderIn(documents);
+        for (const char* name : logNames) gather(logs / name, std::string("My Games/Halvorine/QVEX/") + name);
     } else {
         summary << "  the Documents folder is not known\n";
     }
-    for (const char* name : logNames) gather(items / name, std::string("Data/QVEX/Plugins/Velloquin/") + name, true);
+    for (const char* name : logNames) gather(items / name, std::string("Data/QVEX/Plugins/Velloquin/") + name);
 
     // The plug-in itself: which build the player runs.
     summary << "The plug-in:\n";

@@ -8,19 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "core/redact.h"
 #include "doctor/zip_writer.h"
 
 namespace Velloquin::Doctor {
 
-// The user's profile folder and name, as the bundle's redaction hides them.
-std::string ProfileFolder();
-std::string UserName();
-
 // The user's Documents folder as the shell knows it (it may have been moved,
-// for example into OneDrive), found as the plug-in finds it for its log.
+// for example into OneDrive), found as the plug-in finds it for its log; else
+// the profile's Documents.
 std::string DocumentsFolder();
 
-std::string TextOf(const std::filesystem::path& path);
+// The folder of the plug-in's log below a Documents folder.
+std::filesystem::path LogFolderIn(const std::string& documents);
 
 struct BundleFiles {
     std::vector<ZipEntry> entries;
@@ -28,10 +27,9 @@ struct BundleFiles {
 };
 
 // Adds both settings files, the characters' items files, the plug-in's logs
-// and the line on its DLL. `shown` writes a path as the summary names it;
-// `redact` is applied to the logs' text.
-void GatherBundleFiles(const std::filesystem::path& plugins, const std::string& documents,
-                       const std::function<std::string(const std::filesystem::path&)>& shown,
-                       const std::function<std::string(const std::string&)>& redact, BundleFiles& files);
+// and the line on its DLL, every file's text redacted. `shown` writes a path
+// as the summary names it.
+void GatherBundleFiles(const std::filesystem::path& plugins, const std::string& documents, const Redaction& redaction,
+                       const std::function<std::string(const std::filesystem::path&)>& shown, BundleFiles& files);
 
 }  // namespace Velloquin::Doctor

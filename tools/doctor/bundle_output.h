@@ -1,4 +1,4 @@
-// The bundle's archive onto the disk.
+// The bundle's archive onto the disk, as a new file that replaces nothing.
 #pragma once
 
 #include <filesystem>
@@ -7,9 +7,11 @@
 
 namespace Velloquin::Doctor {
 
-// Writes the archive's bytes whole under another name beside `zip`, then
-// renames it to `zip`: a failure leaves nothing behind. Returns true when
-// written; otherwise false with the reason.
-bool WriteArchiveFile(const std::filesystem::path& zip, std::string_view archive, std::string& reason);
+// Writes the bytes to a new file `target`: first whole under a temporary name
+// beside it (made new, never an existing file), flushed to the disk, then
+// moved to `target` in a way that fails when `target` exists. On any failure
+// (a folder that cannot be written, a full disk, a name taken meanwhile) the
+// temporary file is removed, nothing else is changed, and the reason is given.
+bool WriteNewFile(const std::filesystem::path& target, std::string_view bytes, std::string& reason);
 
 }  // namespace Velloquin::Doctor

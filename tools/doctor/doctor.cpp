@@ -33,9 +33,12 @@ namespace Doctor {
 Findings Examine(const std::string& gameFolder) {
     Findings findings;
     std::error_code error;
-    const std::filesystem::path folder = gameFolder.empty() ? std::filesystem::path(".") : std::filesystem::path(gameFolder);
+    const std::filesystem::path folder = FilePath(gameFolder.empty() ? std::string(".") : gameFolder);
     const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
-    findings.gameFolder = (error ? folder : absolute.lexically_normal()).string();
+    findings.gameFolder = PathText(error ? folder : absolute.lexically_normal());
+    // "C:\Games\Halvorine\." is shown as the folder's own name, without the separator normalising leaves.
+    while (findings.gameFolder.size() > 3 && (findings.gameFolder.back() == '/' || findings.gameFolder.back() == '\\'))
+        findings.gameFolder.pop_back();
     findings.folderEntered = std::filesystem::is_directory(folder, error);
     if (findings.folderEntered) {
         try {

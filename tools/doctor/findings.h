@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/redact.h"
 #include "doctor/warning_kinds.h"
 
 namespace Velloquin::Doctor {
@@ -124,6 +125,8 @@ struct Findings {
     std::vector<ChordState> chords;
     bool itemsFolder = false;
     std::vector<ItemsFile> itemsFiles;
+    // The other files in the items folder (not its read-me or logs): the plug-in never reads them.
+    std::vector<std::string> itemsFolderOthers;
     std::vector<Warning> warnings;
     LogFindings log;
     int exitCode = 0;
@@ -134,8 +137,12 @@ struct Findings {
 // left as they were.
 Findings Examine(const std::string& gameFolder);
 
-// The items files in itemsFolder (the plug-in's folder below the game folder).
+// The items files in itemsFolder (the plug-in's folder below the game folder):
+// exactly those IsItemsFileName takes; the other files are named as ones
+// the plug-in never reads (a warning when the name looks like an items file's).
 void CheckItemsFiles(Findings& findings, const std::string& itemsFolder);
+// The names of the files in the items folder (UTF-8, sorted); empty when it cannot be listed.
+std::vector<std::string> ItemsFolderFiles(const std::string& itemsFolder);
 // Reads the last game session's Velloquin.log (the Documents folder's log
 // folder, or beside the items files below gameFolder; the newer when both are there).
 void CheckLog(Findings& findings, const std::string& gameFolder);
@@ -152,7 +159,8 @@ void WriteLogText(const LogFindings& log, std::ostream& out);
 void WriteLogJson(const LogFindings& log, std::ostream& out);
 
 void WriteText(const Findings& findings, std::ostream& out);
-void WriteJson(const Findings& findings, std::ostream& out);
+// With a redaction, every text is redacted before it is escaped.
+void WriteJson(const Findings& findings, std::ostream& out, const Redaction* redaction = nullptr);
 
 // A JSON string of any bytes (valid UTF-8; other bytes taken as Latin-1).
 std::string JsonText(const std::string& text);

@@ -88,7 +88,7 @@ void CheckFile(Findings& findings, const std::string& folder, const std::string&
     const std::string shown = "Velloquin\\" + name;
     ItemsFile file{name, {}};
     // Read as the plug-in reads it: line by line, a CR before the line feed dropped.
-    std::ifstream stream(NativePath(folder + name), std::ios::binary);
+    std::ifstream stream(FilePath(folder + name), std::ios::binary);
     if (!stream.is_open()) {
         findings.warnings.push_back({shown, 0, WarningKind::ItemsUnreadable, "", "this file cannot be opened; the plug-in reports an error when it tries."});
         findings.itemsFiles.push_back(file);
@@ -235,13 +235,38 @@ void CheckFile(Findings& findings, const std::string& folder, const std::string&
 
 void CheckItemsFiles(Findings& findings, const std::string& folder) {
     std::error_code error;
-    findings.itemsFolder = std::filesystem::is_directory(NativePath(folder), error);
+    findings.itemsFolder = std::filesystem::is_directory(FilePath(folder), error);
     if (!findings.itemsFolder) return;
     std::vector<std::string> names;
-    for (const std::string& name : ListFilesWithExtension(folder, ".txt"))
-        if (name.rfind(itemsFilePrefix, 0) == 0) names.push_back(name);
-    std::sort(names.begin(), names.end());
+    for (const std::string& name : ItemsFolderFiles(folder)) {
+        if (IsItemsFileName(name)) {
+            names.push_back(name);
+            continue;
+        }
+        const std::string lower = LowerAscii(name);
+        // The logs beside the items files have their own part of the report; the archive's read-me is known.
+        if (lower == "readme.txt" || (lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".log") == 0)) continue;
+        findings.itemsFolderOthers.push_back(name);
+        if (lower.rfind("velloquinitems", 0) == 0)
+            findings.warnings.push_back(
+                {"Velloquin\\" + name, 0, WarningKind::OtherFile, "",
+                 "the plug-in never reads this file: it reads only files named exactly VelloquinItems_ with the "
+                 "character's id and .txt (an editor's backup ending in ~, a second .txt, or leading zeros in the "
+                 "id make another file)."});
+    }
     for (const std::string& name : names) CheckFile(findings, folder, name);
+}
+
+std::vector<std::string> ItemsFolderFiles(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(FilePath(folder), error);
+         !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        std::error_code entryError;
+        if (it->is_regular_file(entryError) && !entryError) names.push_back(PathText(it->path().filename()));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace Velloquin::Doctor

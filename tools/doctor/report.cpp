@@ -3,6 +3,7 @@
 #include <sstream>
 #include <string_view>
 
+#include "core/redact.h"
 #include "core/text.h"
 #include "doctor/findings.h"
 
@@ -45,8 +46,13 @@ std::string Plural(std::size_t count, const char* one, const char* many) {
 // A JSON string, always valid UTF-8: well-formed UTF-8 is copied, and every
 // byte that is not part of it is taken as Latin-1 and escaped (a player's
 // file may be written in a Windows code page).
-std::string Json(const std::string& text) {
+// The redaction the report being written applies to every text before it is
+// escaped (the bundle's); none for a report on the player's own screen.
+const Redaction* jsonRedaction = nullptr;
+
+std::string Json(const std::string& original) {
     static const char digits[] = "0123456789abcdef";
+    const std::string text = jsonRedaction ? Redact(original, *jsonRedaction) : original;
     std::string out = "\"";
     for (std::size_t i = 0; i < text.size();) {
         const char ch = text[i];
@@ -184,6 +190,8 @@ void WriteReport(const Findings& f, std::ostream& out) {
             out << "    line " << Padded(std::to_string(line.line), 4) << Padded(slots, 14) << " " << what << "\n";
         }
     }
+    for (const std::string& name : f.itemsFolderOthers)
+        out << "  " << name << " (not an items file: the plug-in never reads it)\n";
     if (!f.itemsFiles.empty())
         out << "  Whether each item still exists is known only in the game: an item whose data file is no\n"
                "  longer loaded leaves its slot empty.\n";
@@ -243,7 +251,11 @@ void WriteText(const Findings& f, std::ostream& out) {
     out << ConsoleText(report.str());
 }
 
-void WriteJson(const Findings& f, std::ostream& out) {
+void WriteJson(const Findings& f, std::ostream& out, const Redaction* redaction) {
+    jsonRedaction = redaction;
+    struct Reset {
+        ~Reset() { jsonRedaction = nullptr; }
+    } reset;
     out << "{\n  \"gameFolder\": " << Json(f.gameFolder) << ",\n";
     out << "  \"status\": " << Json(std::string(Status(f.exitCode))) << ",\n";
     out << "  \"exitCode\": " << f.exitCode << ",\n";
@@ -292,6 +304,9 @@ void WriteJson(const Findings& f, std::ostream& out) {
         out << (file.lines.empty() ? "]}" : "\n    ]}");
     }
     out << (f.itemsFiles.empty() ? "],\n" : "\n  ],\n");
+    out << "  \"itemsFolderOtherFiles\": [";
+    for (std::size_t i = 0; i < f.itemsFolderOthers.size(); ++i) out << (i ? ", " : "") << Json(f.itemsFolderOthers[i]);
+    out << "],\n";
     out << "  \"warnings\": [";
     for (std::size_t i = 0; i < f.warnings.size(); ++i) {
         const Warning& w = f.warnings[i];

@@ -60,7 +60,7 @@ namespace {
 constexpr std::size_t windowsPathLimit = 260;
 
 std::string ReadBytes(const std::string& path) {
-    std::ifstream in(NativePath(path), std::ios::binary);
+    std::ifstream in(FilePath(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
@@ -114,7 +114,8 @@ void CheckSettings(Findings& findings, const std::string& folder, const std::vec
 
     for (const SettingsFile& file : files) {
         std::error_code error;
-        const auto full = std::filesystem::absolute(NativePath(folder + file.name), error).string();
+        // Windows counts the limit in UTF-16 units, as the native path of Windows has them.
+        const auto full = std::filesystem::absolute(FilePath(folder + file.name), error).native();
         if (!error && full.size() + 2 >= windowsPathLimit)
             Warn(findings, file.name, 0, "", WarningKind::PathTooLong,
                  "the full path of this file has " + std::to_string(full.size()) +

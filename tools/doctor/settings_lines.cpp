@@ -101,19 +101,19 @@ void CheckLines(Findings& findings, const SettingsFile& file) {
 
 void CheckLookAlikes(Findings& findings, const std::string& folder) {
     std::error_code error;
-    std::filesystem::directory_iterator it(NativePath(folder), error);
+    std::filesystem::directory_iterator it(FilePath(folder), error);
     if (error) return;
     std::vector<std::string> names;
     for (; it != std::filesystem::directory_iterator(); it.increment(error)) {
         if (error) break;
-        const std::string name = it->path().filename().string();
+        const std::string name = PathText(it->path().filename());
         const std::string lower = LowerAscii(name);
         if (lower.rfind("velloquin", 0) != 0 || lower.find(".ini") == std::string::npos) continue;
         if (name == mainName || name == customName) continue;
         // Where file names compare without case (Windows), this is the settings file itself.
         bool same = false;
         for (const std::string& proper : {mainName, customName})
-            same = same || std::filesystem::equivalent(it->path(), NativePath(folder + proper), error);
+            same = same || std::filesystem::equivalent(it->path(), FilePath(folder + proper), error);
         if (same) continue;
         names.push_back(name);
     }

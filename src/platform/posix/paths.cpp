@@ -1,5 +1,7 @@
 // Windows paths on POSIX systems.
 #include <dirent.h>
+#include <cstdlib>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,6 +56,25 @@ std::string NativePath(const std::string& path) {
         start = native.find_first_not_of('/', end);
     }
     return native;
+}
+
+// No 8.3 names here.
+std::string ShortPath(const std::string& path) { return path; }
+std::string LongPath(const std::string& path) { return path; }
+
+std::string EnvironmentText(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::string ReadProfileString(const std::string& section, const std::string& key, const std::string& defaultValue,
+                              const std::string& path, std::size_t bufferSize) {
+    if (bufferSize == 0) return {};
+    std::vector<char> buffer(bufferSize, '\0');
+    GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(), buffer.data(),
+                             static_cast<DWORD>(bufferSize), path.c_str());
+    buffer.back() = '\0';
+    return buffer.data();
 }
 
 }  // namespace Velloquin

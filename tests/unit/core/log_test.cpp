@@ -72,7 +72,7 @@ TEST(LogText, NamesTheProfileFolderAndKeepsEveryLineOneLine) {
     // Cut at the limit, and the cut is marked.
     EXPECT_EQ(RedactLogText("abcdefghij", profile, 4), "abcd...");
     EXPECT_EQ(RedactLogText("abcd", profile, 4), "abcd");
-    EXPECT_EQ(RedactLogText("xC:\\Users\\Al", profile, 4), "x...");
+    EXPECT_EQ(RedactLogText("(C:\\Users\\Al", profile, 4), "(...");
 }
 
 TEST(LogText, TimeColumnIsSecondsAndMilliseconds) {

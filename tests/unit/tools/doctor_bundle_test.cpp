@@ -12,7 +12,7 @@
 #include "doctor/bundle.h"
 #include "doctor/findings.h"
 #include "doctor/library_version.h"
-#include "doctor/redact.h"
+#include "core/redact.h"
 #include "doctor/sha256.h"
 #include "doctor/zip_writer.h"
 #include "game_folder.h"
@@ -97,7 +97,8 @@ TEST(DoctorBundle, UserNamesLeaveThePaths) {
         {"/home/ann/Games", "/home/ann", "ann", "%USERPROFILE%/Games"},
         {"nothing to hide", "", "", "nothing to hide"},
     };
-    for (const auto& c : cases) EXPECT_EQ(RedactUser(c.text, c.profile, c.user), c.redacted) << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(Velloquin::Redact(c.text, Velloquin::MakeRedaction({c.profile}, {c.user}, {})), c.redacted) << c.text;
 }
 
 // A minimal PE32+ file: one section holding an export directory with the
