@@ -15,6 +15,7 @@ struct LibraryShape {
     bool versionName = true;          // the last name is "QVEXPlugin_Version"
     std::uint32_t pluginVersion = 0x02010000;
     bool descending = false;          // section addresses in falling order (no loader takes that)
+    std::uint32_t rawSize = 0x1000;   // the file bytes of each section but the last (more reach into the next)
 };
 
 inline std::string LibraryImage(const LibraryShape& shape) {
@@ -39,7 +40,7 @@ inline std::string LibraryImage(const LibraryShape& shape) {
     for (std::uint32_t i = 0; i < shape.sections; ++i) {
         const std::size_t at = table + 40 * std::size_t{i};
         put32(at + 12, addressOf(i));
-        put32(at + 16, i + 1 == shape.sections ? static_cast<std::uint32_t>(bytes.size() - data) : 0x1000u);
+        put32(at + 16, i + 1 == shape.sections ? static_cast<std::uint32_t>(bytes.size() - data) : shape.rawSize);
         put32(at + 20, i + 1 == shape.sections ? static_cast<std::uint32_t>(data) : 0u);
     }
     const std::uint32_t base = addressOf(shape.sections - 1);

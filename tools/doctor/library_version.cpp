@@ -45,11 +45,11 @@ std::optional<std::string> PluginVersionOfLibrary(std::string_view bytes) {
         const std::size_t at = table + 40 * i;
         const std::uint32_t address = Read32(bytes, at + 12), rawSize = Read32(bytes, at + 16);
         if (!sections.empty() && address <= sections.back().address) return std::nullopt;
-        if (!sections.empty()) sections.back().end = std::min(sections.back().end, address);
         const std::uint64_t end = std::uint64_t{address} + rawSize;
         sections.push_back({address, static_cast<std::uint32_t>(std::min<std::uint64_t>(end, 0xFFFFFFFFu)), Read32(bytes, at + 20)});
     }
-    // A relative address to a file offset: the section whose range holds it, found by halving.
+    // A relative address to a file offset: the last section that starts at or
+    // below it (found by halving), when the address lies within its bytes.
     const auto offsetOf = [&](std::uint32_t rva) -> std::optional<std::size_t> {
         auto after = std::upper_bound(sections.begin(), sections.end(), rva,
                                       [](std::uint32_t value, const Section& section) { return value < section.address; });

@@ -322,6 +322,8 @@ TEST(DoctorReaders, TheVersionReaderTakesDamagedTables) {
         {"many names before the version's", {.sections = 40, .decoyNames = 5000, .pluginVersion = 0x030C0000}, "3.12"},
         {"names but none the version's", {.sections = 40, .decoyNames = 5000, .versionName = false}, std::nullopt},
         {"sections out of order", {.sections = 3, .descending = true}, std::nullopt},
+        // A section whose file bytes reach past the next one's start: mapped up to that start only.
+        {"a section longer than its room", {.sections = 3, .rawSize = 0x100000}, "2.1"},
         {"the most sections a table holds", {.sections = 0xFFFF, .decoyNames = 100}, "2.1"},
     };
     for (const auto& c : cases) EXPECT_EQ(PluginVersionOfLibrary(LibraryImage(c.shape)), c.version) << c.what;
