@@ -67,7 +67,7 @@ bool StartsPath(std::string_view text, std::size_t at) {
     if (at == 0) return true;
     const auto c = static_cast<unsigned char>(text[at - 1]);
     return !(c >= 0x80 || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' ||
-             c == '.' || c == '-' || IsSeparator(static_cast<char>(c)));
+             IsSeparator(static_cast<char>(c)));
 }
 
 void LongestFirst(std::vector<std::string>& names) {

@@ -8,6 +8,7 @@
 #include <windows.h>
 #else
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -73,9 +74,14 @@ bool WriteAll(FileHandle file, std::string_view bytes) {
     return ::fsync(file) == 0;
 }
 bool Close(FileHandle file) { return ::close(file) == 0; }
-// A second name for the file, which link() refuses when the name is taken;
-// then the temporary name goes.
+// A rename that refuses a taken name; where the file system cannot do that,
+// a second name for the file (link() refuses a taken name too), then the
+// temporary name goes.
 bool MoveWithoutReplacing(const fs::path& from, const fs::path& to) {
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+#endif
     if (::link(from.c_str(), to.c_str()) != 0) return false;
     ::unlink(from.c_str());
     return true;
