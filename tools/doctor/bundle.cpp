@@ -90,7 +90,9 @@ void RedactPaths(Findings& findings, const Redaction& redaction) {
 std::string FreshBundleName(const std::tm& now, int number) {
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d-%H%M%S", &now);
-    return std::string("Velloquin-report-") + stamp + (number > 1 ? "-" + std::to_string(number) : std::string()) + ".zip";
+    std::string name = std::string("Velloquin-report-") + stamp;
+    if (number > 1) name.append("-").append(std::to_string(number));
+    return name.append(".zip");
 }
 
 int WriteBundle(const BundleOptions& options, std::ostream& out, std::ostream& err) {
