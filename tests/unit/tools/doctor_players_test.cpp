@@ -33,7 +33,11 @@ namespace fs = std::filesystem;
 using namespace Velloquin;
 using namespace Velloquin::Doctor;
 
-fs::path Work() { return fs::temp_directory_path() / Utf8Path("velloquin-players-test"); }
+// A folder of each test's own: ctest runs the tests side by side.
+fs::path Work() {
+    return fs::temp_directory_path() /
+           Utf8Path(std::string("velloquin-players-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+}
 
 void Write(const fs::path& path, const std::string& bytes) {
     fs::create_directories(path.parent_path());
