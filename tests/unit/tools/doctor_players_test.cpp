@@ -223,6 +223,7 @@ TEST(DoctorPlayers, ABundleBelowAUnicodeProfileNamesNoUser) {
         ASSERT_EQ(zips.size(), 1u);
         EXPECT_EQ(zips[0].filename().string().rfind("Velloquin-report-", 0), 0u);
         EXPECT_NE(out.str().find("Wrote " + PathText(zips[0])), std::string::npos) << out.str();
+        EXPECT_NE(out.str().find("your user name is replaced by %USERNAME%"), std::string::npos) << out.str();
         // The entries are stored, so the archive's bytes hold every text as written.
         const std::string archive = Read(zips[0]);
         EXPECT_EQ(archive.find(c.user), std::string::npos) << c.profile;
