@@ -90,7 +90,9 @@ void RedactPaths(Findings& findings, const Redaction& redaction) {
 std::string FreshBundleName(const std::tm& now, int number) {
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d-%H%M%S", &now);
-    return std::string("Velloquin-report-") + stamp + (number > 1 ? "-" + std::to_string(number) : std::string()) + ".zip";
+    std::string name = std::string("Velloquin-report-") + stamp;
+    if (number > 1) name.append("-").append(std::to_string(number));
+    return name.append(".zip");
 }
 
 int WriteBundle(const BundleOptions& options, std::ostream& out, std::ostream& err) {
@@ -167,9 +169,14 @@ int WriteBundle(const BundleOptions& options, std::ostream& out, std::ostream& e
         return refuse("cannot write " + real(zip) + ": " + reason + ".");
     out << "Wrote " << real(zip) << " (" << entries.size() << " files):\n";
     for (const ZipEntry& entry : entries) out << "  " << entry.name << "\n";
-    out << "Attach it to your report. It holds your settings and items files, the plug-in's logs and this\n"
-           "doctor's report; in every file your user name is replaced by %USERNAME% and your profile folder\n"
-           "by %USERPROFILE% wherever they are part of a path.\n";
+    out << "Attach it to your report. It holds your settings and items files, the plug-in's logs and this\n";
+    // The claim holds only for what the system told: without a user name or profile, it is not made.
+    if (!redaction.users.empty() && !redaction.profiles.empty())
+        out << "doctor's report; in every file your user name is replaced by %USERNAME% and your profile folder\n"
+               "by %USERPROFILE% wherever they are part of a path.\n";
+    else
+        out << "doctor's report. Your user name could not be found on this system, so it may be in the paths the\n"
+               "files name: look through them before you send the file.\n";
     return 0;
 }
 

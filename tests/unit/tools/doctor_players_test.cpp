@@ -33,7 +33,11 @@ namespace fs = std::filesystem;
 using namespace Velloquin;
 using namespace Velloquin::Doctor;
 
-fs::path Work() { return fs::temp_directory_path() / Utf8Path("velloquin-players-test"); }
+// A folder of each test's own: ctest runs the tests side by side.
+fs::path Work() {
+    return fs::temp_directory_path() /
+           Utf8Path(std::string("velloquin-players-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+}
 
 void Write(const fs::path& path, const std::string& bytes) {
     fs::create_directories(path.parent_path());
@@ -219,6 +223,7 @@ TEST(DoctorPlayers, ABundleBelowAUnicodeProfileNamesNoUser) {
         ASSERT_EQ(zips.size(), 1u);
         EXPECT_EQ(zips[0].filename().string().rfind("Velloquin-report-", 0), 0u);
         EXPECT_NE(out.str().find("Wrote " + PathText(zips[0])), std::string::npos) << out.str();
+        EXPECT_NE(out.str().find("your user name is replaced by %USERNAME%"), std::string::npos) << out.str();
         // The entries are stored, so the archive's bytes hold every text as written.
         const std::string archive = Read(zips[0]);
         EXPECT_EQ(archive.find(c.user), std::string::npos) << c.profile;
