@@ -139,6 +139,4 @@ QuickKeyPoll PollQuickKeys(std::int64_t now) {
     return poll;
 }
 
-std::size_t PressedQuickSlot(std::int64_t now) { return PollQuickKeys(now).UsedSlot(); }
-
 }  // namespace Velloquin
