@@ -71,7 +71,7 @@ void MakeOrder() REQUIRES(stateMutex) {
         const std::uint32_t modifier = IsKeyboardKeyCode(code) ? quickKeyModifiers.at(slot) : 0;
         if (order.keyCount == 0 || order.keys.at(order.keyCount - 1).code != code)
             order.keys.at(order.keyCount++) = PolledKey{code, static_cast<std::uint8_t>(noQuickSlot), 0,
-                                                     static_cast<std::uint8_t>(chordCount), 0};
+                                                        static_cast<std::uint8_t>(chordCount), 0};
         PolledKey& key = order.keys.at(order.keyCount - 1);
         if (modifier == 0) {
             if (key.asks++ == 0) key.slot = slot;
@@ -131,8 +131,8 @@ QuickKeyPoll PollQuickKeys(std::int64_t now) {
         const bool padDown = !keyboardUsed && ReadGamepad(now, pad) &&
                              (gamepadModifier == 0 || IsGamepadCodeDown(pad, gamepadModifier));
         for (; i < order.keyCount; ++i) {
-            const bool down =
-                keyboardUsed ? order.seenDown.at(i) + 1 == pass : padDown && IsGamepadCodeDown(pad, order.keys.at(i).code);
+            const bool down = keyboardUsed ? order.seenDown.at(i) + 1 == pass
+                                           : padDown && IsGamepadCodeDown(pad, order.keys.at(i).code);
             if (down) SeeDown(poll, i, pass);
         }
     }
