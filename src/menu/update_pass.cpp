@@ -1,5 +1,6 @@
 // The update pass: run on every player update (free play) and on every hooked
 // call (the item menus' assignment mode), at most once per 70 ms.
+#include <array>
 #include <mutex>
 
 #include "config/settings.h"
@@ -26,30 +27,32 @@ std::int64_t WholeMilliseconds(std::int64_t fromNs, std::int64_t toNs) { return 
 
 bool BlockingMenuOpen() { return Game::IsMenuOpen("EndGameCreditsMenu") || Game::IsMenuOpen("PlayBinkMenu"); }
 
-// The code whose use the log told last, while it stays down (under
-// stateMutex): a held key is logged once, at its first use.
-std::uint32_t loggedKeyCode GUARDED_BY(stateMutex) = 0;
+// Which presses the log has told of (under stateMutex), by the key's place in
+// the polling order: a press is told once, on the first pass that uses it,
+// however long it is held and whatever other keys answer in between.
+std::array<bool, quickSlotCount> pressTold GUARDED_BY(stateMutex){};
 
-void LogKeyUse(std::uint32_t code, std::size_t slot, const Game::Form* item) REQUIRES(stateMutex) {
-    if (code == loggedKeyCode) return;
-    loggedKeyCode = code;
+void LogKeyUse(const QuickKeyPress& press, const Game::Form* item) REQUIRES(stateMutex) {
+    if (pressTold.at(press.key)) return;
+    pressTold.at(press.key) = true;
     if (!LogActive()) return;
     try {
-        LogLine("Key 0x%X uses slot %d: %s", code, firstQuickKey + static_cast<int>(slot),
+        LogLine("Key 0x%X uses slot %d: %s", press.code, firstQuickKey + static_cast<int>(press.slot),
                 item ? LogFormText(item).c_str() : "the slot is empty");
     } catch (...) {  // the log never stops the key's use
     }
 }
 
 void PollKeys(std::int64_t now) REQUIRES(stateMutex) {
-    if (const std::size_t slot = PressedQuickSlot(now); slot != noQuickSlot) {
-        const std::uint32_t code = quickKeyCodes.at(slot);
-        Game::Form* item = quickItems.at(slot);
+    const QuickKeyPoll poll = PollQuickKeys(now);
+    for (std::size_t n = 0; n < poll.pressCount; ++n)
+        if (poll.presses[n].began) pressTold.at(poll.presses[n].key) = false;
+    if (poll.used != noQuickSlot) {
+        const QuickKeyPress& press = poll.presses.at(poll.used);
+        Game::Form* item = quickItems.at(press.slot);
         const bool use = item && !Game::MenuModeContext();
-        if (use || !item) LogKeyUse(code, slot, item);
+        if (use || !item) LogKeyUse(press, item);
         if (use) ActivateQuickItem(item);
-    } else {
-        loggedKeyCode = 0;
     }
     lastUpdateTime = now;
 }
