@@ -2,6 +2,7 @@
 // status of each line, and a warning for each outfit line the plug-in skips.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
