@@ -378,6 +378,27 @@ void CheckFile(Findings& findings, const std::string& folder, const std::string&
 
 }  // namespace
 
+void CheckOutfitKinds(Findings& findings) {
+    // The log's words: "line 3 not restored (outfit slot 12): an outfit holds equipment only (form type 48)",
+    // and "... the slot's item on line 2 is no equipment (form type 48)".
+    for (const std::string& text : findings.log.notRestored) {
+        if (text.find("(outfit slot ") == std::string::npos) continue;
+        const std::string where = text.substr(0, text.find(" not restored"));
+        if (text.find("is no equipment") != std::string::npos)
+            findings.warnings.push_back(
+                {findings.log.file, 0, WarningKind::ItemsOutfitNotEquipment, "Items: " + text,
+                 "in the last game, " + where + " of the character's slot file belonged to an outfit whose slot line "
+                 "names an item that is not armour or clothes, so the slot held that item alone and the outfit lines "
+                 "were skipped. Outfits hold armour and clothes only: save the outfit again, or remove its "
+                 "\"Outfit\" lines."});
+        else if (text.find("holds equipment only") != std::string::npos)
+            findings.warnings.push_back(
+                {findings.log.file, 0, WarningKind::ItemsOutfitPieceKind, "Items: " + text,
+                 "in the last game, " + where + " of the character's slot file named a piece that is not armour or "
+                 "clothes, so the outfit was read without it. Outfits hold armour and clothes only."});
+    }
+}
+
 void CheckItemsFiles(Findings& findings, const std::string& folder) {
     std::error_code error;
     findings.itemsFolder = std::filesystem::is_directory(NativePath(folder), error);
