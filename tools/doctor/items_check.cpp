@@ -56,6 +56,7 @@ std::string NoSlotMessage(const std::string& line) {
 // when the game has the items: a piece, or skipped with a warning.
 struct PieceVerdict {
     int line = 0;
+    std::size_t slot = 0;
     std::string item;  // ItemKey; empty when the line names no item
     bool piece = false;
     WarningKind kind = WarningKind::ItemsNoId;
@@ -72,6 +73,7 @@ std::vector<PieceVerdict> JudgePieces(const OutfitLines& outfit, const std::stri
     for (const auto& [number, parsed] : outfit.pieces) {
         PieceVerdict& verdict = verdicts.emplace_back();
         verdict.line = number;
+        verdict.slot = outfit.slot;
         std::uint32_t localId = 0;
         const LocalIdReading reading = ReadLocalFormID(parsed.localId, parsed.dataFile, localId);
         if (parsed.localId.empty() || parsed.dataFile.empty()) {
@@ -235,7 +237,7 @@ void CheckFile(Findings& findings, const std::string& folder, const std::string&
                 line.quickKeys.push_back(firstQuickKey + static_cast<int>(j));
                 bool judged = false;
                 for (const PieceVerdict& v : verdicts) {
-                    if (v.line != number) continue;
+                    if (v.line != number || v.slot != j) continue;
                     judged = true;
                     if (v.piece && line.status == "skipped") line.status = "piece";
                     if (!v.piece) warn(v.kind, v.message);

@@ -102,12 +102,16 @@ TEST(DoctorOutfits, ExplainsEachSkippedOutfitLine) {
         const char* code;
         int line;
         const char* says;
+        const char* status = "skipped";  // of that line
     };
     const Case cases[] = {
         {"no slot line above", "Outfit12 |000900|Armory.esp\r\nQuickKey12 |000901|Armory.esp\r\n",
          "items-outfit-no-slot-line", 1, "no \"QuickKey12 |\" line comes before this line"},
         {"another slot's line above", "QuickKey13 |000900|Armory.esp\r\nOutfit12 |000901|Armory.esp\r\n",
          "items-outfit-no-slot-line", 2, "belongs to no outfit"},
+        {"one line for two outfits, one without its slot line",
+         "QuickKey13 |000900|Armory.esp\r\nOutfit12 |Outfit13 |000901|Armory.esp\r\n", "items-outfit-no-slot-line", 2,
+         "no \"QuickKey12 |\" line", "piece"},
         {"a piece listed twice", "QuickKey12 |000900|Armory.esp\r\nOutfit12 |000901|Armory.esp\r\nOutfit12 |0x901|ARMORY.ESP\r\n",
          "items-outfit-repeated", 3, "already has this item"},
         {"the first piece again", "QuickKey12 |000900|Armory.esp\r\nOutfit12 |000900|Armory.esp\r\n",
@@ -126,7 +130,7 @@ TEST(DoctorOutfits, ExplainsEachSkippedOutfitLine) {
         EXPECT_STREQ(CodeOf(f.warnings[0].kind), c.code) << c.what;
         EXPECT_EQ(f.warnings[0].line, c.line) << c.what;
         EXPECT_NE(f.warnings[0].message.find(c.says), std::string::npos) << c.what << ": " << f.warnings[0].message;
-        EXPECT_EQ(f.itemsFiles.at(0).lines.at(static_cast<std::size_t>(c.line - 1)).status, "skipped") << c.what;
+        EXPECT_EQ(f.itemsFiles.at(0).lines.at(static_cast<std::size_t>(c.line - 1)).status, c.status) << c.what;
     }
     // Twelve pieces are kept of the thirteen.
     const Findings f = ExamineItems(thirteen);
