@@ -1,5 +1,6 @@
 #include "doctor/bundle.h"
 #include "platform/shell_folders.h"
+#include "core/log.h"
 
 #include <algorithm>
 #include <cctype>
@@ -30,8 +31,6 @@ namespace {
 // Larger files are cut: a report needs their start, and the archive stays far
 // below the 4 GiB a plain zip can hold. The plug-in's log stops at 1 MiB.
 constexpr std::size_t largestFile = 8 << 20;
-
-const char* const logNames[] = {"Velloquin.log", "Velloquin.old.log"};
 
 fs::path PathOf(const std::string& text) { return fs::u8path(text); }
 
@@ -244,12 +243,15 @@ int WriteBundle(const BundleOptions& options, std::ostream& out, std::ostream& e
     summary << "Logs of the plug-in:\n";
     const std::string documents = options.documents.empty() ? DocumentsFolder() : options.documents;
     if (!documents.empty()) {
-        const fs::path logs = fs::absolute(PathOf(documents), error) / "My Games" / "Halvorine" / "QVEX";
-        for (const char* name : logNames) gather(logs / name, std::string("My Games/Halvorine/QVEX/") + name, true);
+        // The log's folder and names as the plug-in writes them (core/log.h), every name a log may have.
+        std::string logFolder = documentsLogFolder;
+        std::replace(logFolder.begin(), logFolder.end(), '\\', '/');
+        const fs::path logs = fs::absolute(PathOf(documents), error) / PathOf(logFolder);
+        for (const char* name : logFileNames) gather(logs / name, logFolder + "/" + name, true);
     } else {
         summary << "  the Documents folder is not known\n";
     }
-    for (const char* name : logNames) gather(items / name, std::string("Data/QVEX/Plugins/Velloquin/") + name, true);
+    for (const char* name : logFileNames) gather(items / name, std::string("Data/QVEX/Plugins/Velloquin/") + name, true);
 
     // The plug-in itself: which build the player runs.
     summary << "The plug-in:\n";
