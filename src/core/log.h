@@ -11,7 +11,8 @@
 // replaced) it stays where it is, untouched, and this session writes
 // Velloquin.new.log beside it instead (see OpenIn in log.cpp): at every start
 // the logs of the last two sessions are there. Each line is written to the file at once, from any
-// thread, under a lock of the log's own (never the state lock); past 1 MiB one
+// thread, under a lock of the log's own (never the state lock; annotated for
+// clang's thread-safety analysis as the state lock is); past 1 MiB one
 // line says so and the log stops until the next start. Paths under the user's
 // profile are written as %USERPROFILE%\..., so no line carries the user name.
 #pragma once
