@@ -56,6 +56,10 @@ std::int64_t LogFileTime(const std::string& path) {
 
 bool MoveLogFile(const std::string& from, const std::string& to) {
     const CriticalErrorBoxesOff noBoxes;
+    // Windows refuses to replace a read-only file; Wine replaces it. Refused
+    // here on both, so that the log keeps the same names under either.
+    const DWORD target = GetFileAttributesW(Wide(to).c_str());
+    if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_READONLY)) return false;
     return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
