@@ -340,12 +340,46 @@ TEST_F(Log, ItsFolderProbesLeaveTheThreadsErrorModeAsItWas) {
     SetThreadErrorMode(before, nullptr);
 }
 
+// A start closes the log it had and looks for its place again: one that
+// starts with the log off opens it when the settings turn it on.
+TEST_F(Log, EachStartBeginsAfresh) {
+    StartLog(true);
+    ASSERT_TRUE(LogActive());
+    StartLog(false);
+    EXPECT_FALSE(LogActive());
+    EXPECT_EQ(LogFileShown(), "");
+    SetLogEnabled(true);
+    ASSERT_TRUE(LogActive());
+    LogLine("after the switch");
+    EXPECT_EQ(Text(Lines(logFolder + "Velloquin.old.log").front()),
+              "Velloquin log: %USERPROFILE%\\Documents\\My Games\\Halvorine\\QVEX\\Velloquin.log");
+    EXPECT_EQ(Text(Lines(logFolder + "Velloquin.log").back()), "after the switch");
+}
+
 #ifndef _WIN32
 TEST(LogFile, AWriteToAFullDiskFails) {
     const LogFileHandle full = CreateLogFile("/dev/full");
     ASSERT_NE(full, noLogFile);
     EXPECT_FALSE(WriteLogFile(full, "line\r\n", 6));
     CloseLogFile(full);
+}
+
+// Every start closes the file of the start before: no descriptor stays open.
+TEST_F(Log, StartsLeaveNoFileOpen) {
+    const auto openFiles = [] {
+        int count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) count += !entry.path().empty();
+        return count;
+    };
+    StartLog(true);
+    StopLog();
+    const int before = openFiles();
+    for (int i = 0; i < 20; ++i) {
+        StartLog(true);
+        LogLine("start %d", i);
+    }
+    StopLog();
+    EXPECT_EQ(openFiles(), before);
 }
 #endif
 
