@@ -133,8 +133,9 @@ Findings Examine(const std::string& gameFolder);
 
 // The items files in itemsFolder (the plug-in's folder below the game folder).
 void CheckItemsFiles(Findings& findings, const std::string& itemsFolder);
-// Reads the last game session's Velloquin.log (the Documents folder's log
-// folder, or beside the items files below gameFolder; the newer when both are there).
+// Reads the last game session's log (the Documents folder's log folder, or
+// beside the items files below gameFolder): the newest of Velloquin.log and
+// Velloquin.new.log (written when Velloquin.log was held) in either place.
 void CheckLog(Findings& findings, const std::string& gameFolder);
 // The log's lines (without their time column) as the doctor reads them.
 LogFindings ReadLogLines(const std::vector<std::string>& lines);
