@@ -1,6 +1,7 @@
 #include "file_faults.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <mutex>
 
@@ -48,7 +49,7 @@ bool HoldFile(const std::string& relativePath, int waitsHeld) {
     Holder holder;
     holder.waitsLeft = waitsHeld;
 #ifdef _WIN32
-    holder.handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+    holder.handle = CreateFileW(std::filesystem::u8path(path).wstring().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (holder.handle == INVALID_HANDLE_VALUE) return false;
 #else

@@ -37,23 +37,38 @@ fs::path MakeFolder() {
     std::abort();
 }
 
+std::string Utf8Of(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+// A path below the game folder as the plug-in and the scripts name it (UTF-8, "\\" or "/").
+fs::path RelativePath(const std::string& relativePath) {
+    std::string generic = relativePath;
+    for (char& c : generic)
+        if (c == '\\') c = '/';
+    while (generic.rfind("./", 0) == 0) generic.erase(0, 2);
+    return fs::u8path(generic).make_preferred();
+}
+
 struct Folder {
-    fs::path path;
+    fs::path root;  // the temporary folder made for this process
+    fs::path path;  // the game folder: root, or a folder below it
     fs::path previous;
     std::string text;
 
     Folder() {
         std::error_code error;
         previous = fs::current_path(error);
-        path = fs::canonical(MakeFolder(), error);
-        text = path.string();
+        root = path = fs::canonical(MakeFolder(), error);
+        text = Utf8Of(path);
         Enter();
     }
     ~Folder() {
         // Leave first: Windows cannot remove the current folder.
         std::error_code error;
         if (!previous.empty()) fs::current_path(previous, error);
-        fs::remove_all(path, error);
+        fs::remove_all(root, error);
     }
     void Enter() const {
         std::error_code error;
@@ -70,19 +85,27 @@ Folder& TheFolder() {
     return folder;
 }
 
-fs::path Below(const std::string& relativePath) {
-    std::string generic = relativePath;
-    for (char& c : generic)
-        if (c == '\\') c = '/';
-    while (generic.rfind("./", 0) == 0) generic.erase(0, 2);
-    return TheFolder().path / fs::path(generic).make_preferred();
-}
+fs::path Below(const std::string& relativePath) { return TheFolder().path / RelativePath(relativePath); }
 
 }  // namespace
 
 const std::string& GameFolder() { return TheFolder().text; }
 
-std::string GameFilePath(const std::string& relativePath) { return Below(relativePath).string(); }
+void MoveGameFolder(const std::string& name) {
+    Folder& folder = TheFolder();
+    const fs::path moved = folder.root / RelativePath(name);
+    std::error_code error;
+    fs::create_directories(moved, error);
+    if (!fs::is_directory(moved, error)) {
+        std::fprintf(stderr, "test host: cannot make the game folder %s\n", name.c_str());
+        std::abort();
+    }
+    folder.path = moved;
+    folder.text = Utf8Of(moved);
+    folder.Enter();
+}
+
+std::string GameFilePath(const std::string& relativePath) { return Utf8Of(Below(relativePath)); }
 
 void WriteGameFile(const std::string& relativePath, const std::string& content) {
     const fs::path file = Below(relativePath);
@@ -92,7 +115,7 @@ void WriteGameFile(const std::string& relativePath, const std::string& content) 
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
     out.close();
     if (!out) {
-        std::fprintf(stderr, "test host: cannot write %s\n", file.string().c_str());
+        std::fprintf(stderr, "test host: cannot write %s\n", Utf8Of(file).c_str());
         std::abort();
     }
 }

@@ -8,8 +8,16 @@
 
 namespace TestHost {
 
+// Paths here are UTF-8 text (on Windows too: a folder may have any name).
+
 // The folder's absolute path (made and entered on first use).
 const std::string& GameFolder();
+
+// Moves the game to a folder of that name (UTF-8, "\\" or "/" between its
+// parts, such as "Spiele Жизнь\\Halvorine") below the host's temporary folder,
+// made and entered; the files of the folder before stay behind, unseen. So a
+// test chooses a game folder below names that are not ASCII or have blanks.
+void MoveGameFolder(const std::string& name);
 
 // The absolute path of a file below the game folder; relativePath may use
 // backslashes or slashes and may start with ".\".

@@ -189,6 +189,13 @@ const std::vector<Registration>& Registrations() {
     return World().registrations;
 }
 
+void ForgetEventSinks() {
+    auto& world = World();
+    std::lock_guard lock(world.mutex);
+    world.registrations.clear();
+    world.sinkCount.store(0, std::memory_order_relaxed);
+}
+
 void FirePlayerUpdate() { Fire(EventKind::PlayerUpdate, PlayerUpdateEvent{}, &World().playerUpdateSource); }
 void FireLoadGame() { Fire(EventKind::LoadGame, LoadGameEvent{}, LoadGameSource()); }
 void FireGameReset(std::uint8_t firstByte) {

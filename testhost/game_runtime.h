@@ -16,6 +16,8 @@ struct Registration {
     void* sink;
 };
 const std::vector<Registration>& Registrations();
+// The sinks the plug-in registered are forgotten: the game starts again (a new process).
+void ForgetEventSinks();
 void FirePlayerUpdate();
 void FireLoadGame();
 void FireGameReset(std::uint8_t firstByte = 1);

@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
 #endif
     std::setvbuf(stdout, nullptr, _IOLBF, 4096);
     if (argc == 2 && std::string(argv[1]) == "--help") {
-        std::printf("usage: velloquin-host SCRIPT\n\nSteps, one a line (# starts a comment):\n");
+        std::printf("usage: velloquin-host SCRIPT\n\nSteps, one a line (# starts a comment). Words are parted by blanks;\n"
+                    "a word in double quotes keeps its blanks (\"Users\\Player\\Documents\\My Games\"):\n");
         for (const TestHost::SessionStep& step : TestHost::SessionSteps())
             std::printf("  %s%s%s\n      %s\n", step.name, *step.arguments ? " " : "", step.arguments, step.help);
         return 0;

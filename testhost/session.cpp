@@ -2,7 +2,10 @@
 // the table the groups of steps make up, and prints what the game saw.
 #include "session.h"
 
+#include <cctype>
+#include <cerrno>
 #include <cstdlib>
+#include <stdexcept>
 #include <istream>
 #include <ostream>
 #include <sstream>
@@ -122,12 +125,42 @@ bool FirstWordFits(const char* arguments, const std::vector<std::string>& words)
 
 }  // namespace
 
+std::uint32_t Session::Number(const std::string& text) {
+    // Decimal, 0x hexadecimal or 0 octal, as strtoul reads them, but the whole word and within 32 bits.
+    const bool digits = !text.empty() && std::isdigit(static_cast<unsigned char>(text[0]));
+    errno = 0;
+    char* end = nullptr;
+    const unsigned long long value = digits ? std::strtoull(text.c_str(), &end, 0) : 0;
+    if (!digits || errno != 0 || *end != '\0' || value > 0xFFFFFFFFull) throw BadNumber{text};
+    return static_cast<std::uint32_t>(value);
+}
+
+std::vector<std::string> Session::Words(const std::string& text) {
+    std::vector<std::string> words;
+    for (std::size_t at = 0;;) {
+        at = text.find_first_not_of(" \t", at);
+        if (at == std::string::npos) return words;
+        if (text[at] == '"') {
+            const std::size_t close = text.find('"', at + 1);
+            if (close == std::string::npos) Fail("a quote that is not closed: " + text.substr(at));
+            words.push_back(text.substr(at + 1, close - at - 1));
+            at = close + 1;
+            if (at < text.size() && text[at] != ' ' && text[at] != '\t')
+                Fail("a blank must follow a closing quote: " + text.substr(at));
+            continue;
+        }
+        const std::size_t end = text.find_first_of(" \t", at);
+        words.push_back(text.substr(at, end == std::string::npos ? std::string::npos : end - at));
+        if (end == std::string::npos) return words;
+        at = end;
+    }
+}
+
 void Session::Step(const std::string& line, std::istream& in) {
-    std::istringstream words(line);
-    std::string name;
-    words >> name;
-    StepArgs args{{}, in};
-    for (std::string word; words >> word;) args.words.push_back(word);
+    const std::size_t nameEnd = line.find_first_of(" \t");
+    const std::string name = line.substr(0, nameEnd);
+    const std::string rest = nameEnd == std::string::npos ? std::string() : line.substr(nameEnd + 1);
+    StepArgs args{Words(rest), in, rest};
     std::size_t rows = 0;
     for (const StepRow& row : StepTable()) rows += name == row.step.name;
     for (const StepRow& row : StepTable()) {
@@ -135,7 +168,16 @@ void Session::Step(const std::string& line, std::istream& in) {
         if (rows > 1 && !FirstWordFits(row.step.arguments, args.words)) continue;
         if (args.size() < row.step.minimumWords)
             Fail("'" + name + "' needs " + std::to_string(row.step.minimumWords) + " arguments");
-        row.handler(*this, args);
+        // A malformed number stops the script with its line, never the host with an exception.
+        try {
+            row.handler(*this, args);
+        } catch (const BadNumber& bad) {
+            Fail("'" + name + "': '" + bad.text + "' is not a number");
+        } catch (const std::invalid_argument&) {
+            Fail("'" + name + "': a malformed number in '" + rest + "'");
+        } catch (const std::out_of_range&) {
+            Fail("'" + name + "': a number out of range in '" + rest + "'");
+        }
         return;
     }
     Fail("unknown step '" + name + "'");

@@ -13,7 +13,11 @@ namespace TestHost {
 
 namespace {
 
-void Say(Session& session, const StepArgs& args) { session.out << "\n# " << args.Rest(0) << "\n"; }
+void Say(Session& session, const StepArgs& args) {
+    std::string text = args.text;
+    text.erase(0, text.find_first_not_of(" \t") == std::string::npos ? text.size() : text.find_first_not_of(" \t"));
+    session.out << "\n# " << text << "\n";
+}
 
 void File(Session& session, const StepArgs& args) {
     const std::string lineEnd = Session::Has(args, 1, "lf") ? "\n" : "\r\n";  // CR LF as a Windows editor writes it
@@ -35,35 +39,50 @@ void File(Session& session, const StepArgs& args) {
     session.out << "  host: wrote " << path << "\n";
 }
 
+// The one path a step takes: a path with blanks is one quoted word.
+const std::string& OnePath(Session& session, const StepArgs& args, std::size_t words = 1) {
+    if (args.size() > words) session.Fail("too many words after the path: put a path with blanks in quotes");
+    return args[0];
+}
+
+void GameFolderStep(Session& session, const StepArgs& args) {
+    MoveGameFolder(OnePath(session, args));
+    session.out << "  host: the game folder is now " << Session::Quote(args[0]) << "\n";
+}
+
 void Delete(Session& session, const StepArgs& args) {
-    session.out << "  host: " << (RemoveGameFile(args[0]) ? "deleted " : "nothing to delete at ") << args[0] << "\n";
+    const std::string& path = OnePath(session, args);
+    session.out << "  host: " << (RemoveGameFile(path) ? "deleted " : "nothing to delete at ") << path << "\n";
 }
 
 // Takes every write permission away (the file's read-only attribute on
 // Windows). A process running as root on Linux may still write it.
 void ReadOnly(Session& session, const StepArgs& args) {
+    const std::string& path = OnePath(session, args);
     std::error_code error;
-    std::filesystem::permissions(GameFilePath(args[0]),
+    std::filesystem::permissions(std::filesystem::u8path(GameFilePath(path)),
                                  std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
                                      std::filesystem::perms::others_write,
                                  std::filesystem::perm_options::remove, error);
-    if (error) session.Fail("cannot make " + args[0] + " read-only: " + error.message());
-    session.out << "  host: made " << args[0] << " read-only\n";
+    if (error) session.Fail("cannot make " + path + " read-only: " + error.message());
+    session.out << "  host: made " << path << " read-only\n";
 }
 
 void Folder(Session& session, const StepArgs& args) {
-    WriteGameFile(args[0] + "\\.keep", "");
-    RemoveGameFile(args[0] + "\\.keep");
-    session.out << "  host: made folder " << args[0] << "\n";
+    const std::string& path = OnePath(session, args);
+    WriteGameFile(path + "\\.keep", "");
+    RemoveGameFile(path + "\\.keep");
+    session.out << "  host: made folder " << path << "\n";
 }
 
 void ShowFile(Session& session, const StepArgs& args) {
-    if (!GameFileExists(args[0])) {
-        session.out << "  file " << args[0] << ": (none)\n";
+    const std::string& path = OnePath(session, args);
+    if (!GameFileExists(path)) {
+        session.out << "  file " << path << ": (none)\n";
         return;
     }
-    const std::string content = ReadGameFile(args[0]);
-    session.out << "  file " << args[0] << ": " << content.size() << " bytes\n";
+    const std::string content = ReadGameFile(path);
+    session.out << "  file " << path << ": " << content.size() << " bytes\n";
     std::istringstream lines(content);
     for (std::string text; std::getline(lines, text);) {
         const bool crlf = !text.empty() && text.back() == '\r';
@@ -74,33 +93,37 @@ void ShowFile(Session& session, const StepArgs& args) {
 
 // The folder's entries in name order (files with their sizes).
 void ShowFolder(Session& session, const StepArgs& args) {
+    const std::string& path = OnePath(session, args);
     std::error_code error;
     std::vector<std::pair<std::string, std::uintmax_t>> entries;
-    for (const auto& entry : std::filesystem::directory_iterator(GameFilePath(args[0]), error)) {
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(GameFilePath(path)), error)) {
         std::error_code sizeError;
         const std::uintmax_t size = entry.is_regular_file(sizeError) ? entry.file_size(sizeError) : 0;
-        entries.emplace_back(entry.path().filename().string(), size);
+        const std::u8string name = entry.path().filename().u8string();
+        entries.emplace_back(std::string(name.begin(), name.end()), size);
     }
     if (error) {
-        session.out << "  folder " << args[0] << ": (none)\n";
+        session.out << "  folder " << path << ": (none)\n";
         return;
     }
     std::sort(entries.begin(), entries.end());
-    session.out << "  folder " << args[0] << ": " << entries.size() << " entries\n";
+    session.out << "  folder " << path << ": " << entries.size() << " entries\n";
     for (const auto& [name, size] : entries) session.out << "  | " << name << " (" << size << " bytes)\n";
 }
 
 void Hold(Session& session, const StepArgs& args) {
+    const std::string& path = OnePath(session, args, 2);
     const int waits = args.size() > 1 ? static_cast<int>(Session::Number(args[1])) : -1;
-    if (!HoldFile(args[0], waits)) session.Fail("cannot hold " + args[0]);
-    session.out << "  host: another program holds " << args[0] << " open";
+    if (!HoldFile(path, waits)) session.Fail("cannot hold " + path);
+    session.out << "  host: another program holds " << path << " open";
     if (waits > 0) session.out << " until the plug-in has waited " << waits << " times";
     session.out << "\n";
 }
 
 void Release(Session& session, const StepArgs& args) {
-    ReleaseFile(args[0]);
-    session.out << "  host: the other program lets go of " << args[0] << "\n";
+    const std::string& path = OnePath(session, args);
+    ReleaseFile(path);
+    session.out << "  host: the other program lets go of " << path << "\n";
 }
 
 void Disk(Session& session, const StepArgs& args) {
@@ -124,6 +147,7 @@ void Disk(Session& session, const StepArgs& args) {
 const std::vector<StepRow>& FileSteps() {
     static const std::vector<StepRow> rows = {
         {{"say", "TEXT", 0, "prints a heading"}, &Say},
+        {{"game-folder", "NAME", 1, "moves the game to a fresh folder of that name (any characters; parts parted by `\\`) below the host's temporary folder: files written before stay behind"}, &GameFolderStep},
         {{"file", "PATH [lf] [unterminated] … end", 1, "writes the lines up to `end` into a file below the game folder (CR LF line ends; `lf`: LF only; `unterminated`: none after the last line)"}, &File},
         {{"delete", "PATH", 1, "deletes a file or folder below the game folder"}, &Delete},
         {{"read-only", "PATH", 1, "takes the write permission from a file (on Linux a process running as root may still write it)"}, &ReadOnly},

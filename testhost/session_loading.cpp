@@ -3,6 +3,7 @@
 // the script described.
 #include "equipment.h"
 #include "game_runtime.h"
+#include "host_parts.h"
 #include "player.h"
 #include "session_state.h"
 
@@ -76,6 +77,13 @@ void KeyNames(Session& session, const StepArgs& args) {
 }
 
 void LoadPluginStep(Session& session, const StepArgs&) {
+    // Loaded before: the game starts again, a new process whose hook site is
+    // the game's own call again (the plug-in before redirected it).
+    if (CurrentPlugin().module) {
+        UnloadPlugin();
+        ForgetEventSinks();
+        LayHookRoutine();
+    }
     LoadPlugin();
     const bool loaded = CallPluginLoad();
     session.out << "  loader: QVEXPlugin_Load answered " << (loaded ? "true" : "false") << "\n";

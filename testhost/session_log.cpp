@@ -47,17 +47,17 @@ std::string WithoutAddresses(const std::string& text) {
 }
 
 // Where the plug-in writes its log in a session (below the game folder).
-constexpr const char* documentsLogPath = "Users\\Player\\Documents\\My Games\\Halvorine\\QVEX\\";
+std::string DocumentsLogPath() { return DocumentsFolderBelowGame() + "\\My Games\\Halvorine\\QVEX\\"; }
 constexpr const char* itemsFolderLogPath = "Data\\QVEX\\Plugins\\Velloquin\\";
 
-// Prints the log (Velloquin.log, or Velloquin.old.log when old) from the
-// Documents folder's log folder, else from beside the items files. Each line
+// Prints the log of that name (Velloquin.log, Velloquin.old.log,
+// Velloquin.new.log) from the Documents folder's log folder, else from beside
+// the items files. Each line
 // is printed with its time column as "[time]" (checked, not shown: times
 // depend on the machine) and every 16-digit hexadecimal address as
 // "<address>"; a line not ended by CR LF or with no time column says so.
-void ShowLog(std::ostream& out, bool old) {
-    const std::string name = old ? "Velloquin.old.log" : "Velloquin.log";
-    std::string path = std::string(documentsLogPath) + name;
+void ShowLog(std::ostream& out, const std::string& name) {
+    std::string path = DocumentsLogPath() + name;
     if (!GameFileExists(path)) path = std::string(itemsFolderLogPath) + name;
     if (!GameFileExists(path)) {
         out << "  log " << name << ": (none)\n";
@@ -85,8 +85,9 @@ void BlockFolder(std::ostream& out, const std::string& path) {
 }
 
 void ShowLogStep(Session& session, const StepArgs& args) {
-    if (args.size() > 0 && args[0] != "old") session.Fail("'show-log' takes nothing or old");
-    ShowLog(session.out, args.size() > 0);
+    if (args.size() > 1 || (args.size() > 0 && args[0] != "old" && args[0] != "new"))
+        session.Fail("'show-log' takes nothing, old or new");
+    ShowLog(session.out, args.size() == 0 ? "Velloquin.log" : "Velloquin." + args[0] + ".log");
 }
 
 void Block(Session& session, const StepArgs& args) { BlockFolder(session.out, args.Rest(0)); }
@@ -97,13 +98,21 @@ void Documents(Session& session, const StepArgs& args) {
     session.out << "  host: the shell " << (args[0] == "known" ? "names" : "names no") << " Documents folder\n";
 }
 
+void Profile(Session& session, const StepArgs& args) {
+    if (args.size() > 2) session.Fail("'profile' takes one or two paths: put a path with blanks in quotes");
+    SetProfileFolder(args[0], args.size() > 1 ? args[1] : std::string());
+    session.out << "  host: the profile folder is " << Session::Quote(ProfileFolderBelowGame()) << ", Documents "
+                << Session::Quote(DocumentsFolderBelowGame()) << "\n";
+}
+
 }  // namespace
 
 const std::vector<StepRow>& LogSteps() {
     static const std::vector<StepRow> rows = {
-        {{"show-log", "[old]", 0, "prints the plug-in's log (or the one kept from the start before), from `Users\\Player\\Documents\\My Games\\Halvorine\\QVEX\\` or else beside the items files, with `[time]` for its time column and `<address>` for each 16-digit address"}, &ShowLogStep},
+        {{"show-log", "[old|new]", 0, "prints the plug-in's log `Velloquin.log` (`old`: `Velloquin.old.log`, kept from the start before; `new`: `Velloquin.new.log`, written when `Velloquin.log` could not be moved away), from `My Games\\Halvorine\\QVEX\\` in the shell's Documents folder or else beside the items files, with `[time]` for its time column and `<address>` for each 16-digit address"}, &ShowLogStep},
         {{"block", "PATH", 1, "puts an empty file in the place of a folder below the game folder, so that nothing can be made in it (for every user, on every platform)"}, &Block},
         {{"documents", "known|unknown", 1, "whether the shell names a Documents folder (`Users\\Player\\Documents` below the game folder, in the profile `Users\\Player`)"}, &Documents},
+        {{"profile", "PATH [DOCUMENTS]", 1, "the shell's profile folder below the game folder (any characters), with its Documents folder `PATH\\Documents` or DOCUMENTS below the game folder"}, &Profile},
     };
     return rows;
 }

@@ -22,9 +22,12 @@
 namespace TestHost {
 
 // One step's words after its name, and the script (the `file` step reads on).
+// Words are parted by blanks; a word in double quotes keeps its blanks
+// ("Users\Player\Documents\My Games"), without its quotes.
 struct StepArgs {
     std::vector<std::string> words;
     std::istream& in;
+    std::string text;  // the line after the step's name, as written
     const std::string& operator[](std::size_t i) const { return words[i]; }
     std::size_t size() const { return words.size(); }
     std::string Rest(std::size_t from) const {
@@ -82,7 +85,14 @@ struct Session {
 
     // Stops the script: the message with the script's name and line, exit status 2.
     [[noreturn]] void Fail(const std::string& message);
-    static std::uint32_t Number(const std::string& text) { return static_cast<std::uint32_t>(std::stoul(text, nullptr, 0)); }
+    // A number word (decimal, 0x hexadecimal), at most 32 bits; anything else
+    // throws BadNumber, which stops the script with its line.
+    struct BadNumber {
+        std::string text;
+    };
+    static std::uint32_t Number(const std::string& text);
+    // A step's words (see StepArgs); an unclosed quote stops the script.
+    std::vector<std::string> Words(const std::string& text);
     static std::string Quote(const std::string& text) { return "\"" + text + "\""; }
     Form* Loaded(const std::string& file, const std::string& localId);
     static bool Has(const StepArgs& args, std::size_t from, const char* word);

@@ -5,7 +5,9 @@
 #include <cctype>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 
+#include "core/text.h"
 #include "game_folder.h"
 
 #ifdef _WIN32
@@ -19,13 +21,21 @@ namespace TestHost {
 namespace {
 
 std::atomic<bool> documentsKnown{true};
+std::mutex foldersMutex;
+std::string profileFolder = profileFolderBelowGame;
+std::string documentsFolder = documentsFolderBelowGame;
 
 // A module handle per library: the address of its byte.
 char shell32Module;
 char ole32Module;
 
-constexpr std::uint32_t documentsIdFirstWord = 0xFDD39AD0;
-constexpr std::uint32_t profileIdFirstWord = 0x5E6C858F;
+// The two folder ids the plug-in may ask for (FOLDERID_Documents,
+// FOLDERID_Profile), all 16 bytes as they lie in memory; any other id is not
+// known here, as a wrong id would name another folder on Windows.
+constexpr unsigned char documentsId[16] = {0xD0, 0x9A, 0xD3, 0xFD, 0x8F, 0x23, 0xAF, 0x46,
+                                           0xAD, 0xB4, 0x6C, 0x85, 0x48, 0x03, 0x69, 0xC7};
+constexpr unsigned char profileId[16] = {0x8F, 0x85, 0x6C, 0x5E, 0x22, 0x0E, 0x60, 0x47,
+                                         0x9A, 0xFE, 0xEA, 0x33, 0x17, 0xB6, 0x71, 0x73};
 constexpr std::int32_t failed = static_cast<std::int32_t>(0x80004005);  // E_FAIL
 constexpr std::int32_t notFound = static_cast<std::int32_t>(0x80070002);
 
@@ -38,16 +48,17 @@ bool SameName(const char* a, const char* b) {
 std::int32_t HOST_WINAPI KnownFolderPath(const void* id, unsigned, void*, std::uint16_t** path) {
     if (!path) return failed;
     *path = nullptr;
-    std::uint32_t first = 0;
-    if (id) std::memcpy(&first, id, sizeof first);
+    if (!id) return failed;
     std::string folder;
-    if (first == profileIdFirstWord) folder = GameFilePath(profileFolderBelowGame);
-    else if (first == documentsIdFirstWord && documentsKnown) folder = GameFilePath(documentsFolderBelowGame);
+    if (std::memcmp(id, profileId, sizeof profileId) == 0) folder = GameFilePath(ProfileFolderBelowGame());
+    else if (std::memcmp(id, documentsId, sizeof documentsId) == 0 && documentsKnown)
+        folder = GameFilePath(DocumentsFolderBelowGame());
     else return notFound;
-    // The game folder's path is ASCII here (a temporary folder): each byte is one unit.
-    auto* text = new std::uint16_t[folder.size() + 1];
-    for (std::size_t i = 0; i < folder.size(); ++i) text[i] = static_cast<unsigned char>(folder[i]);
-    text[folder.size()] = 0;
+    // The shell answers UTF-16, whatever the folder's name.
+    const std::u16string wide = Velloquin::Utf8ToUtf16(folder);
+    auto* text = new std::uint16_t[wide.size() + 1];
+    for (std::size_t i = 0; i < wide.size(); ++i) text[i] = wide[i];
+    text[wide.size()] = 0;
     *path = text;
     return 0;
 }
@@ -58,7 +69,26 @@ void HOST_WINAPI TaskMemFree(void* memory) { delete[] static_cast<std::uint16_t*
 
 void SetDocumentsKnown(bool known) { documentsKnown = known; }
 
-void ResetShellFolders() { documentsKnown = true; }
+void SetProfileFolder(const std::string& profile, const std::string& documents) {
+    std::lock_guard lock(foldersMutex);
+    profileFolder = profile;
+    documentsFolder = documents.empty() ? profile + "\\Documents" : documents;
+}
+
+std::string ProfileFolderBelowGame() {
+    std::lock_guard lock(foldersMutex);
+    return profileFolder;
+}
+
+std::string DocumentsFolderBelowGame() {
+    std::lock_guard lock(foldersMutex);
+    return documentsFolder;
+}
+
+void ResetShellFolders() {
+    documentsKnown = true;
+    SetProfileFolder(profileFolderBelowGame);
+}
 
 namespace Seam {
 

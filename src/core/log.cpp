@@ -11,6 +11,7 @@
 
 #include "core/redact.h"
 #include "core/state.h"
+#include "core/thread_safety.h"
 #include "platform/log_file.h"
 #include "platform/shell_folders.h"
 
@@ -27,26 +28,56 @@ enum LogState : int {
 // Read without the lock by every LogLine, so that a log that is off costs one load.
 std::atomic<int> logState{StateOff};
 
+// The log's own lock, annotated as the state lock is (core/thread_safety.h),
+// so that the clang builds check every use of what it guards. Never held
+// together with the state lock's work: a line is written and the lock dropped.
+class CAPABILITY("mutex") LogMutex {
+public:
+    void lock() ACQUIRE() { held.lock(); }
+    void unlock() RELEASE() { held.unlock(); }
+
+private:
+    std::mutex held;
+};
+
+class SCOPED_CAPABILITY LogLock {
+public:
+    explicit LogLock(LogMutex& lock) ACQUIRE(lock) : held(lock) { held.lock(); }
+    ~LogLock() RELEASE() { held.unlock(); }
+    LogLock(const LogLock&) = delete;
+    LogLock& operator=(const LogLock&) = delete;
+
+private:
+    LogMutex& held;
+};
+
 // Everything below is guarded by logMutex. StartLog runs on the loader's
 // thread before any other entry; SetLogEnabled on the settings' reload; LogLine
-// on any thread.
-std::mutex logMutex;
-LogFileHandle logFile = noLogFile;
-std::size_t logBytes = 0;
-bool logEnabled = true;
-bool logOpenTried = false;  // this session has looked for its log's place
-std::int64_t logStartNs = 0;
-Redaction logRedaction;  // the user's folders and name, found when the log opens
-std::string logShown;
+// on any thread; the closer when the library is unloaded.
+LogMutex logMutex;
+LogFileHandle logFile GUARDED_BY(logMutex) = noLogFile;
+std::size_t logBytes GUARDED_BY(logMutex) = 0;
+bool logEnabled GUARDED_BY(logMutex) = true;
+bool logOpenTried GUARDED_BY(logMutex) = false;  // this session has looked for its log's place
+std::int64_t logStartNs GUARDED_BY(logMutex) = 0;
+Redaction logRedaction GUARDED_BY(logMutex);  // the user's folders and name, found when the log opens
+std::string logShown GUARDED_BY(logMutex);
+// Said on the log's second line when the last session's log had to stay where it was.
+std::string logKeptNote GUARDED_BY(logMutex);
 
 // The file is closed when the plug-in's library is unloaded (the tests load
-// it many times in one process) or the process ends.
+// it many times in one process) or the process ends, under the log's lock: a
+// thread of the game may still be writing a line. (The work is a function of
+// its own because clang's analysis does not look into destructors.)
+void CloseAtUnload() {
+    LogLock lock(logMutex);
+    logState.store(StateOff, std::memory_order_relaxed);
+    CloseLogFile(logFile);
+    logFile = noLogFile;
+}
+
 struct LogFileCloser {
-    ~LogFileCloser() {
-        logState.store(StateOff, std::memory_order_relaxed);
-        CloseLogFile(logFile);
-        logFile = noLogFile;
-    }
+    ~LogFileCloser() { CloseAtUnload(); }
 } logFileCloser;
 
 constexpr const char* limitLine = "The log has reached its size limit (1 MiB): nothing more is written until the game starts again.";
@@ -92,7 +123,7 @@ std::size_t TimeColumn(std::int64_t elapsedNs, char* out, std::size_t size) {
 
 // One line with its time column and CR LF, under logMutex. Past the size
 // limit the limit line is written instead and the log stops.
-void WriteLocked(const char* text, std::size_t length) {
+void WriteLocked(const char* text, std::size_t length) REQUIRES(logMutex) {
     if (logFile == noLogFile || logState.load(std::memory_order_relaxed) != StateActive) return;
     char line[logLineLimit + 64];
     std::size_t n = TimeColumn(SteadyNow() - logStartNs, line, sizeof line);
@@ -117,7 +148,7 @@ void WriteLocked(const char* text, std::size_t length) {
     logBytes += n;
 }
 
-void WriteLocked(const std::string& text) { WriteLocked(text.data(), text.size()); }
+void WriteLocked(const std::string& text) REQUIRES(logMutex) { WriteLocked(text.data(), text.size()); }
 
 std::string WithoutTrailingSeparator(std::string folder) {
     while (!folder.empty() && IsSeparator(folder.back())) folder.pop_back();
@@ -125,7 +156,7 @@ std::string WithoutTrailingSeparator(std::string folder) {
 }
 
 // A path as the log names it: the profile folder as %USERPROFILE%, Windows separators.
-std::string ShownPath(const std::string& path) {
+std::string ShownPath(const std::string& path) REQUIRES(logMutex) {
     char shown[logLineLimit + 4];
     std::string text(shown, Redact(path.data(), path.size(), logRedaction, shown, logLineLimit));
     for (char& c : text)
@@ -133,11 +164,40 @@ std::string ShownPath(const std::string& path) {
     return text;
 }
 
-// Keeps the last log as Velloquin.old.log and makes a new one in folder.
-bool OpenIn(const std::string& folder) {
-    const std::string path = folder + "\\" + logFileName;
-    if (LogFileExists(path)) MoveLogFile(path, folder + "\\" + oldLogFileName);
+// Keeps the logs of the last two sessions and opens this session's log in
+// folder. The last session's log is the newer of Velloquin.log and
+// Velloquin.new.log (the second is there only when a session could not move
+// Velloquin.log away; on equal times it is the newer, as it is only ever
+// written after Velloquin.log). It becomes Velloquin.old.log, and this
+// session writes Velloquin.log; a log left from older sessions under either
+// name is removed when it can be, else this session takes the free name.
+// When the last log cannot be moved (another program holds it without delete
+// sharing, or Velloquin.old.log is held or read-only) it stays as it is and
+// this session writes the other name, which holds at most an older session:
+// the last session's log is never emptied. A folder with a log's name is
+// never taken for a log.
+bool OpenIn(const std::string& folder) REQUIRES(logMutex) {
+    const std::string usual = folder + "\\" + logFileName;
+    const std::string other = folder + "\\" + newLogFileName;
+    const std::int64_t usualTime = LogFileTime(usual), otherTime = LogFileTime(other);
+    std::string path = usual;
+    logKeptNote.clear();
+    if (usualTime >= 0 || otherTime >= 0) {
+        const bool lastIsOther = otherTime >= usualTime;
+        const std::string& last = lastIsOther ? other : usual;
+        if (MoveLogFile(last, folder + "\\" + oldLogFileName)) {
+            for (const std::string& stale : {usual, other})
+                if (LogFileTime(stale) >= 0) RemoveLogFile(stale);
+            if (LogFileTime(usual) >= 0) path = other;
+        } else {
+            path = lastIsOther ? usual : other;
+            logKeptNote = "The last session's log stays as it is, " + ShownPath(last) +
+                          ": another program holds it, or " + oldLogFileName + " cannot be replaced";
+        }
+    }
     logFile = CreateLogFile(path);
+    // Velloquin.log is a folder, or cannot be written: the other name.
+    if (logFile == noLogFile && path == usual && LogFileTime(other) < 0) logFile = CreateLogFile(path = other);
     if (logFile == noLogFile) return false;
     logBytes = 0;
     logShown = ShownPath(path);
@@ -148,7 +208,7 @@ bool OpenIn(const std::string& folder) {
 // the Documents folder's log folder (made if missing), else beside the items
 // files when that folder exists (it is not made here: the items' save tells
 // the player when it is missing), else nowhere.
-void OpenLocked() {
+void OpenLocked() REQUIRES(logMutex) {
     logOpenTried = true;
     logRedaction = UserRedaction();
     const std::string documents = DocumentsLogFolder();
@@ -161,6 +221,7 @@ void OpenLocked() {
     if (!opened) return;
     logState.store(StateActive, std::memory_order_relaxed);
     WriteLocked("Velloquin log: " + logShown);
+    if (!logKeptNote.empty()) WriteLocked(logKeptNote);
     if (beside) {
         const std::string folder = documents.empty() ? std::string("the shell names no Documents folder")
                                                      : ShownPath(documents) + " cannot be written";
@@ -176,7 +237,7 @@ std::string DocumentsLogFolder() {
 }
 
 void StartLog(bool enabled) {
-    std::lock_guard lock(logMutex);
+    LogLock lock(logMutex);
     CloseLogFile(logFile);
     logFile = noLogFile;
     logState.store(StateOff, std::memory_order_relaxed);
@@ -196,7 +257,7 @@ void StartLog(bool enabled) {
 }
 
 void StopLog() {
-    std::lock_guard lock(logMutex);
+    LogLock lock(logMutex);
     CloseLogFile(logFile);
     logFile = noLogFile;
     logState.store(StateOff, std::memory_order_relaxed);
@@ -206,7 +267,7 @@ void StopLog() {
 }
 
 void SetLogEnabled(bool enabled) {
-    std::lock_guard lock(logMutex);
+    LogLock lock(logMutex);
     if (enabled == logEnabled) return;
     logEnabled = enabled;
     const int state = logState.load(std::memory_order_relaxed);
@@ -244,12 +305,12 @@ void LogLine(const char* format, ...) {
     if (length < 0) return;
     const std::size_t size =
         static_cast<std::size_t>(length) < sizeof text ? static_cast<std::size_t>(length) : sizeof text - 1;
-    std::lock_guard lock(logMutex);
+    LogLock lock(logMutex);
     WriteLocked(text, size);
 }
 
 std::string LogFileShown() {
-    std::lock_guard lock(logMutex);
+    LogLock lock(logMutex);
     return logFile == noLogFile ? std::string() : logShown;
 }
 

@@ -6,12 +6,17 @@
 // Where: the user's Documents\My Games\Halvorine\QVEX\ (made if missing), else
 // beside the items files (.\Data\QVEX\Plugins\Velloquin\, if that folder
 // exists), else nowhere. Each start makes a new log; the previous one is kept
-// as Velloquin.old.log. Each line is written to the file at once, from any
-// thread, under a lock of the log's own (never the state lock); past 1 MiB one
-// line says so and the log stops until the next start. Every line goes
-// through the one redactor (core/redact.h): the profile folder reads
-// %USERPROFILE%, a Documents folder outside it %DOCUMENTS%, the user name as a
-// part of a path %USERNAME%, so no line carries the user name.
+// as Velloquin.old.log. When the previous log cannot be moved away (another
+// program holds it without delete sharing, or Velloquin.old.log cannot be
+// replaced) it stays where it is, untouched, and this session writes
+// Velloquin.new.log beside it instead (see OpenIn in log.cpp): at every start
+// the logs of the last two sessions are there. Each line is written to the
+// file at once, from any thread, under a lock of the log's own (never the
+// state lock; annotated for clang's thread-safety analysis as the state lock
+// is); past 1 MiB one line says so and the log stops until the next start.
+// Every line goes through the one redactor (core/redact.h): the profile
+// folder reads %USERPROFILE%, a Documents folder outside it %DOCUMENTS%, the
+// user name as a part of a path %USERNAME%, so no line carries the user name.
 #pragma once
 
 #include <cstddef>
@@ -26,8 +31,14 @@
 
 namespace Velloquin {
 
+// The log's names and folder, in this one place: the plug-in writes them, the
+// doctor and its bundle read them.
 inline constexpr const char* logFileName = "Velloquin.log";
 inline constexpr const char* oldLogFileName = "Velloquin.old.log";
+// This session's log when Velloquin.log could not be moved away.
+inline constexpr const char* newLogFileName = "Velloquin.new.log";
+// Every name a log may have, the last session's candidates first.
+inline constexpr const char* logFileNames[] = {logFileName, newLogFileName, oldLogFileName};
 // Below the Documents folder.
 inline constexpr const char* documentsLogFolder = "My Games\\Halvorine\\QVEX";
 inline constexpr std::size_t logSizeLimit = 1u << 20;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <system_error>
 
+#include "core/log.h"
 #include "doctor/library_version.h"
 #include "doctor/sha256.h"
 #include "doctor/findings.h"
@@ -21,8 +22,6 @@ namespace {
 // Larger files are cut: a report needs their start, and the archive stays far
 // below the 4 GiB a plain zip can hold. The plug-in's log stops at 1 MiB.
 constexpr std::size_t largestFile = 8 << 20;
-
-const char* const logNames[] = {"Velloquin.log", "Velloquin.old.log"};
 
 // The file's bytes (cut at largestFile); none when it is not a readable file.
 std::optional<std::string> ReadFileBytes(const fs::path& path, bool& cut) {
@@ -54,9 +53,16 @@ std::string DocumentsFolder() {
     return profile.empty() ? std::string() : PathText(FilePath(profile) / "Documents");
 }
 
+// The Documents log folder as an archive entry's folder ('/' between parts).
+std::string LogFolderEntry() {
+    std::string folder = documentsLogFolder;
+    std::replace(folder.begin(), folder.end(), '\\', '/');
+    return folder;
+}
+
 fs::path LogFolderIn(const std::string& documents) {
     std::error_code error;
-    return fs::absolute(FilePath(documents), error) / "My Games" / "Halvorine" / "QVEX";
+    return fs::absolute(FilePath(documents), error) / Utf8Path(LogFolderEntry());
 }
 
 void GatherBundleFiles(const fs::path& plugins, const std::string& documents, const Redaction& redaction,
@@ -89,11 +95,12 @@ void GatherBundleFiles(const fs::path& plugins, const std::string& documents, co
     summary << "Logs of the plug-in:\n";
     if (!documents.empty()) {
         const fs::path logs = LogFolderIn(documents);
-        for (const char* name : logNames) gather(logs / name, std::string("My Games/Halvorine/QVEX/") + name);
+        // The log's folder and names as the plug-in writes them (core/log.h), every name a log may have.
+        for (const char* name : logFileNames) gather(logs / name, LogFolderEntry() + "/" + name);
     } else {
         summary << "  the Documents folder is not known\n";
     }
-    for (const char* name : logNames) gather(items / name, std::string("Data/QVEX/Plugins/Velloquin/") + name);
+    for (const char* name : logFileNames) gather(items / name, std::string("Data/QVEX/Plugins/Velloquin/") + name);
 
     // The plug-in itself: which build the player runs.
     summary << "The plug-in:\n";

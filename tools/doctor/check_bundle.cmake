@@ -14,6 +14,8 @@ set(documents "${WORK}/profile/Documents")
 file(WRITE "${items}/ReadMe.txt" "a read-me\r\n")
 file(WRITE "${items}/Velloquin.log" "0.000 fallback log\r\n")
 file(WRITE "${documents}/My Games/Halvorine/QVEX/Velloquin.old.log" "0.000 read ${WORK}/profile/game/Data\r\n")
+# The log a start wrote while a viewer held Velloquin.log.
+file(WRITE "${documents}/My Games/Halvorine/QVEX/Velloquin.new.log" "0.000 the log written beside a held one\r\n")
 
 # Under Wine the program sees the build's folders through drive Z:.
 set(prefix "")
@@ -45,6 +47,7 @@ set(expected
   Data/QVEX/Plugins/Velloquin.ini
   Data/QVEX/Plugins/VelloquinCustom.ini
   Data/QVEX/Plugins/Velloquin/VelloquinItems_2A.txt
+  "My Games/Halvorine/QVEX/Velloquin.new.log"
   "My Games/Halvorine/QVEX/Velloquin.old.log"
   Data/QVEX/Plugins/Velloquin/Velloquin.log
   doctor-report.txt

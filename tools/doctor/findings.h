@@ -157,8 +157,9 @@ std::vector<std::string> ItemsFolderFiles(const std::string& itemsFolder);
 // What only the game knows of outfits, from the last session's log (read by
 // CheckLog first): outfit lines it skipped for the kind of their items.
 void CheckOutfitKinds(Findings& findings);
-// Reads the last game session's Velloquin.log (the Documents folder's log
-// folder, or beside the items files below gameFolder; the newer when both are there).
+// Reads the last game session's log (the Documents folder's log folder, or
+// beside the items files below gameFolder): the newest of Velloquin.log and
+// Velloquin.new.log (written when Velloquin.log was held) in either place.
 void CheckLog(Findings& findings, const std::string& gameFolder);
 // The log's lines (with or without their time column) as the doctor reads them.
 LogFindings ReadLogLines(const std::vector<std::string>& lines);

@@ -175,31 +175,41 @@ void CheckLog(Findings& findings, const std::string& gameFolder) {
         std::string path;
         std::string shown;
         fs::file_time_type time;
+        bool newName;  // Velloquin.new.log: the newer on equal times, as the plug-in takes it
     };
     std::vector<Candidate> found;
     const std::string documents = DocumentsLogFolder();
-    // Each place as a path to read and as the plug-in names it.
-    std::vector<std::pair<std::string, std::string>> places;
-    if (!documents.empty()) places.emplace_back(documents + "\\" + logFileName, documents + "\\" + logFileName);
-    places.emplace_back(InGameFolder(gameFolder, pluginFolder) + logFileName, pluginFolder + logFileName);
+    // Each folder as a path to read and as the plug-in names it; in each, the
+    // names the last session's log may have (log.h): Velloquin.log, and
+    // Velloquin.new.log when a start could not move Velloquin.log away (named
+    // only when it is there).
+    std::vector<std::pair<std::string, std::string>> folders;
+    if (!documents.empty()) folders.emplace_back(documents + "\\", documents + "\\");
+    folders.emplace_back(InGameFolder(gameFolder, pluginFolder), pluginFolder);
     log.looked.clear();
     if (documents.empty()) log.looked.push_back({"(the shell names no Documents folder)", false});
-    for (const auto& [place, named] : places) {
-        std::error_code error;
-        const fs::path path = PathOf(place);
-        const bool exists = fs::is_regular_file(path, error);
-        std::string shown = RedactLogText(named, profile, 1000);
-        if (StartsWith(shown, ".\\")) shown.erase(0, 2);
-        for (char& c : shown)
-            if (c == '/') c = '\\';
-        log.looked.push_back({shown, exists});
-        if (exists) found.push_back({place, shown, fs::last_write_time(path, error)});
+    for (const auto& [folder, namedFolder] : folders) {
+        for (const char* name : {logFileName, newLogFileName}) {
+            const std::string place = folder + name;
+            std::error_code error;
+            const fs::path path = PathOf(place);
+            const bool exists = fs::is_regular_file(path, error);
+            const bool newName = name == newLogFileName;
+            if (newName && !exists) continue;
+            std::string shown = RedactLogText(namedFolder + name, profile, 1000);
+            if (StartsWith(shown, ".\\")) shown.erase(0, 2);
+            for (char& c : shown)
+                if (c == '/') c = '\\';
+            log.looked.push_back({shown, exists});
+            if (exists) found.push_back({place, shown, fs::last_write_time(path, error), newName});
+        }
     }
     if (found.empty()) return;
     // Both places hold a log when the plug-in moved between them: the newer is the last session's.
     const Candidate* newest = &found.front();
     for (const Candidate& candidate : found)
-        if (candidate.time > newest->time) newest = &candidate;
+        if (candidate.time > newest->time || (candidate.time == newest->time && candidate.newName && !newest->newName))
+            newest = &candidate;
     const std::vector<LogFindings::Place> looked = log.looked;
     std::ifstream in(PathOf(newest->path), std::ios::binary);
     log = ReadLogStream(in, logReadLimit);

@@ -98,6 +98,18 @@ BOOL DeleteFileA(LPCSTR fileName) {
     return 1;
 }
 
+namespace {
+thread_local DWORD threadErrorMode = 0;
+}  // namespace
+
+BOOL SetThreadErrorMode(DWORD newMode, DWORD* oldMode) {
+    if (oldMode) *oldMode = threadErrorMode;
+    threadErrorMode = newMode;
+    return 1;
+}
+
+DWORD GetThreadErrorMode() { return threadErrorMode; }
+
 void Sleep(DWORD milliseconds) {
     if (auto* seam = Seam(); seam && seam->sleep) return seam->sleep(milliseconds);
     timespec wait{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};

@@ -1,4 +1,7 @@
-// The log's file operations on POSIX systems, on Windows paths as NativePath reads them.
+// The log's file operations on POSIX systems, on Windows paths as NativePath
+// reads them. Moves and deletions go through the stand-in's MoveFileExA and
+// DeleteFileA, so that a file the host says another program holds is refused
+// exactly as Windows refuses it.
 #include "platform/log_file.h"
 
 #include <fcntl.h>
@@ -8,7 +11,9 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/error_mode.h"
 #include "platform/paths.h"
+#include "platform/win32.h"
 
 namespace Velloquin {
 
@@ -22,6 +27,7 @@ bool IsFolder(const std::string& path) {
 }  // namespace
 
 bool MakeLogFolder(const std::string& folder) {
+    const CriticalErrorBoxesOff noBoxes;
     const std::string path = NativePath(folder);
     if (path.empty()) return false;
     for (std::size_t at = path.find('/', 1); at != std::string::npos; at = path.find('/', at + 1)) {
@@ -32,18 +38,30 @@ bool MakeLogFolder(const std::string& folder) {
     return IsFolder(path);
 }
 
-bool LogFolderExists(const std::string& folder) { return IsFolder(NativePath(folder)); }
+bool LogFolderExists(const std::string& folder) {
+    const CriticalErrorBoxesOff noBoxes;
+    return IsFolder(NativePath(folder));
+}
 
-bool LogFileExists(const std::string& path) {
+std::int64_t LogFileTime(const std::string& path) {
+    const CriticalErrorBoxesOff noBoxes;
     struct stat status {};
-    return stat(NativePath(path).c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
+    if (stat(NativePath(path).c_str(), &status) != 0 || S_ISDIR(status.st_mode)) return -1;
+    return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
 }
 
 bool MoveLogFile(const std::string& from, const std::string& to) {
-    return std::rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0;
+    const CriticalErrorBoxesOff noBoxes;
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool RemoveLogFile(const std::string& path) {
+    const CriticalErrorBoxesOff noBoxes;
+    return DeleteFileA(path.c_str()) != 0;
 }
 
 LogFileHandle CreateLogFile(const std::string& path) {
+    const CriticalErrorBoxesOff noBoxes;
     const int fd = open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     return fd < 0 ? noLogFile : static_cast<LogFileHandle>(fd);
 }

@@ -62,6 +62,11 @@ inline constexpr DWORD ERROR_FILE_READ_ONLY = 6009;
 inline constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
 inline constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
 
+// The thread's error mode: with SEM_FAILCRITICALERRORS a missing disk fails
+// the call instead of showing the system's box. The stand-in has no such box;
+// it keeps each thread's mode, so the callers' code is the same in both builds.
+inline constexpr DWORD SEM_FAILCRITICALERRORS = 0x0001;
+
 inline constexpr DWORD GENERIC_READ = 0x80000000;
 inline constexpr DWORD GENERIC_WRITE = 0x40000000;
 inline constexpr DWORD FILE_SHARE_READ = 0x1;
@@ -110,6 +115,8 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, DWORD* written, void* ov
 BOOL FlushFileBuffers(HANDLE file);
 BOOL CloseHandle(HANDLE handle);
 BOOL DeleteFileA(LPCSTR fileName);
+BOOL SetThreadErrorMode(DWORD newMode, DWORD* oldMode);
+DWORD GetThreadErrorMode();
 void Sleep(DWORD milliseconds);
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
                                LPCSTR fileName);

@@ -2,6 +2,7 @@
 // with any name works, and WriteFile without a buffer of the runtime's.
 #include "platform/log_file.h"
 
+#include "platform/error_mode.h"
 #include "platform/win32.h"
 
 namespace Velloquin {
@@ -25,6 +26,7 @@ bool IsFolder(const std::wstring& path) {
 }  // namespace
 
 bool MakeLogFolder(const std::string& folder) {
+    const CriticalErrorBoxesOff noBoxes;
     const std::wstring path = Wide(folder);
     if (path.empty()) return false;
     // Each folder on the way, from the top; the ones that exist are left as they are.
@@ -37,18 +39,37 @@ bool MakeLogFolder(const std::string& folder) {
     return IsFolder(path);
 }
 
-bool LogFolderExists(const std::string& folder) { return IsFolder(Wide(folder)); }
+bool LogFolderExists(const std::string& folder) {
+    const CriticalErrorBoxesOff noBoxes;
+    return IsFolder(Wide(folder));
+}
 
-bool LogFileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+std::int64_t LogFileTime(const std::string& path) {
+    const CriticalErrorBoxesOff noBoxes;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return -1;
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                     data.ftLastWriteTime.dwLowDateTime);
 }
 
 bool MoveLogFile(const std::string& from, const std::string& to) {
+    const CriticalErrorBoxesOff noBoxes;
+    // Windows refuses to replace a read-only file; Wine replaces it. Refused
+    // here on both, so that the log keeps the same names under either.
+    const DWORD target = GetFileAttributesW(Wide(to).c_str());
+    if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_READONLY)) return false;
     return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
+bool RemoveLogFile(const std::string& path) {
+    const CriticalErrorBoxesOff noBoxes;
+    return DeleteFileW(Wide(path).c_str()) != 0;
+}
+
 LogFileHandle CreateLogFile(const std::string& path) {
+    const CriticalErrorBoxesOff noBoxes;
     // Others may read it (and a player may open it) while the game runs.
     HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -2,6 +2,10 @@
 // its size limit and its writers on several threads.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -10,7 +14,9 @@
 #include "core/log.h"
 #include "game_folder.h"
 #include "host.h"
+#include "file_faults.h"
 #include "platform/log_file.h"
+#include "platform/win32.h"
 #include "shell_folders.h"
 
 namespace {
@@ -229,12 +235,151 @@ TEST_F(Log, LinesFromSeveralThreadsStayWhole) {
     }
 }
 
+// Which session each of the log's names holds (the "session N" line in it).
+std::map<std::string, int> SessionsByName(const std::string& folder) {
+    std::map<std::string, int> sessions;
+    for (const char* name : logFileNames) {
+        const std::string content = TestHost::ReadGameFile(folder + name);
+        const std::size_t at = content.find("session ");
+        if (TestHost::GameFileExists(folder + name) && at != std::string::npos)
+            sessions[name] = std::atoi(content.c_str() + at + 8);
+    }
+    return sessions;
+}
+
+// The roads on which the last log cannot be moved away: at every start the
+// logs of the last two sessions are there, and the last log is never emptied.
+TEST_F(Log, TheLastTwoSessionsSurviveAHeldOrUnreplaceableLog) {
+    enum Action { Start, HoldLog, ReleaseLog, OldReadOnly };
+    using Names = std::map<std::string, int>;
+    const struct {
+        const char* road;
+        std::vector<std::pair<Action, Names>> steps;  // after each start: the session under each name
+    } roads[] = {
+        {"another program holds Velloquin.log over two starts, then lets go",
+         {{Start, {{"Velloquin.log", 1}}},
+          {HoldLog, {}},
+          {Start, {{"Velloquin.log", 1}, {"Velloquin.new.log", 2}}},
+          {Start, {{"Velloquin.log", 1}, {"Velloquin.old.log", 2}, {"Velloquin.new.log", 3}}},
+          {ReleaseLog, {}},
+          {Start, {{"Velloquin.log", 4}, {"Velloquin.old.log", 3}}},
+          {Start, {{"Velloquin.log", 5}, {"Velloquin.old.log", 4}}}}},
+        {"Velloquin.old.log is read-only: the two newer names take turns",
+         {{Start, {{"Velloquin.log", 1}}},
+          {Start, {{"Velloquin.log", 2}, {"Velloquin.old.log", 1}}},
+          {OldReadOnly, {}},
+          {Start, {{"Velloquin.log", 2}, {"Velloquin.old.log", 1}, {"Velloquin.new.log", 3}}},
+          {Start, {{"Velloquin.log", 4}, {"Velloquin.old.log", 1}, {"Velloquin.new.log", 3}}},
+          {Start, {{"Velloquin.log", 4}, {"Velloquin.old.log", 1}, {"Velloquin.new.log", 5}}}}},
+    };
+    for (const auto& road : roads) {
+        SCOPED_TRACE(road.road);
+        StopLog();
+        TestHost::ResetFileFaults();
+        TestHost::ClearGameFolder();
+        int session = 0;
+        for (const auto& [action, expected] : road.steps) {
+            if (action == HoldLog) {
+                ASSERT_TRUE(TestHost::HoldFile(logFolder + "Velloquin.log"));
+            }
+            if (action == ReleaseLog) TestHost::ReleaseFile(logFolder + "Velloquin.log");
+            if (action == OldReadOnly)
+                std::filesystem::permissions(std::filesystem::u8path(TestHost::GameFilePath(logFolder + "Velloquin.old.log")),
+                                             std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                                 std::filesystem::perms::others_write,
+                                             std::filesystem::perm_options::remove);
+            if (action != Start) continue;
+            // Sessions are minutes apart in a game: the file system's clock must see them apart here too.
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            StartLog(true);
+            ASSERT_TRUE(LogActive());
+            LogLine("session %d", ++session);
+            EXPECT_EQ(SessionsByName(logFolder), expected) << "after the start of session " << session;
+            const bool kept = expected.count("Velloquin.new.log") && expected.at("Velloquin.new.log") == session;
+            EXPECT_EQ(LogFileShown(), std::string("%USERPROFILE%\\Documents\\My Games\\Halvorine\\QVEX\\") +
+                                          (kept ? "Velloquin.new.log" : "Velloquin.log"));
+        }
+        StopLog();
+        TestHost::ResetFileFaults();
+        std::filesystem::permissions(std::filesystem::u8path(TestHost::GameFilePath(logFolder + "Velloquin.old.log")),
+                                     std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    }
+}
+
+TEST_F(Log, TheLastLogKeptInPlaceIsNamedOnTheNewLogsSecondLine) {
+    TestHost::WriteGameFile(logFolder + "Velloquin.log", "the last start\r\n");
+    ASSERT_TRUE(TestHost::HoldFile(logFolder + "Velloquin.log"));
+    StartLog(true);
+    const auto lines = Lines(logFolder + "Velloquin.new.log");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(Text(lines[0]), "Velloquin log: %USERPROFILE%\\Documents\\My Games\\Halvorine\\QVEX\\Velloquin.new.log");
+    EXPECT_EQ(Text(lines[1]), "The last session's log stays as it is, %USERPROFILE%\\Documents\\My Games\\Halvorine\\QVEX\\"
+                              "Velloquin.log: another program holds it, or Velloquin.old.log cannot be replaced");
+    EXPECT_EQ(Read(logFolder + "Velloquin.log"), "the last start\r\n");
+    EXPECT_FALSE(TestHost::GameFileExists(logFolder + "Velloquin.old.log"));
+    StopLog();
+    TestHost::ResetFileFaults();
+}
+
+TEST_F(Log, AFolderNamedLikeTheLogIsNeverTakenForTheLastLog) {
+    TestHost::WriteGameFile(logFolder + "Velloquin.log\\inside.txt", "x");
+    StartLog(true);
+    ASSERT_TRUE(LogActive());
+    EXPECT_EQ(Read(logFolder + "Velloquin.log\\inside.txt"), "x");
+    EXPECT_FALSE(TestHost::GameFileExists(logFolder + "Velloquin.old.log"));
+    EXPECT_EQ(LogFileShown(), "%USERPROFILE%\\Documents\\My Games\\Halvorine\\QVEX\\Velloquin.new.log");
+}
+
+TEST_F(Log, ItsFolderProbesLeaveTheThreadsErrorModeAsItWas) {
+    DWORD before = 0;
+    ASSERT_TRUE(SetThreadErrorMode(0x8000, &before));  // SEM_NOOPENFILEERRORBOX alone
+    StartLog(true);
+    LogLine("a line");
+    EXPECT_TRUE(LogActive());
+    EXPECT_EQ(GetThreadErrorMode(), 0x8000u);
+    SetThreadErrorMode(before, nullptr);
+}
+
+// A start closes the log it had and looks for its place again: one that
+// starts with the log off opens it when the settings turn it on.
+TEST_F(Log, EachStartBeginsAfresh) {
+    StartLog(true);
+    ASSERT_TRUE(LogActive());
+    StartLog(false);
+    EXPECT_FALSE(LogActive());
+    EXPECT_EQ(LogFileShown(), "");
+    SetLogEnabled(true);
+    ASSERT_TRUE(LogActive());
+    LogLine("after the switch");
+    EXPECT_EQ(Text(Lines(logFolder + "Velloquin.old.log").front()),
+              "Velloquin log: %USERPROFILE%\\Documents\\My Games\\Halvorine\\QVEX\\Velloquin.log");
+    EXPECT_EQ(Text(Lines(logFolder + "Velloquin.log").back()), "after the switch");
+}
+
 #ifndef _WIN32
 TEST(LogFile, AWriteToAFullDiskFails) {
     const LogFileHandle full = CreateLogFile("/dev/full");
     ASSERT_NE(full, noLogFile);
     EXPECT_FALSE(WriteLogFile(full, "line\r\n", 6));
     CloseLogFile(full);
+}
+
+// Every start closes the file of the start before: no descriptor stays open.
+TEST_F(Log, StartsLeaveNoFileOpen) {
+    const auto openFiles = [] {
+        int count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) count += !entry.path().empty();
+        return count;
+    };
+    StartLog(true);
+    StopLog();
+    const int before = openFiles();
+    for (int i = 0; i < 20; ++i) {
+        StartLog(true);
+        LogLine("start %d", i);
+    }
+    StopLog();
+    EXPECT_EQ(openFiles(), before);
 }
 #endif
 

@@ -1,6 +1,7 @@
 // The Linux stand-in in a process that no host loaded (no VelloquinHost_Seam,
 // as in velloquin-doctor): the clock is the machine's steady clock, waits take
 // real time, and files are written whole.
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -50,6 +51,48 @@ TEST(StandInWithoutHost, SleepWaitsAndFilesAreWrittenWhole) {
     EXPECT_FALSE(DeleteFileA(path.c_str()));
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
     rmdir(folder);
+}
+
+// The descriptors this process has open now.
+int OpenDescriptors() {
+    int count = 0;
+    if (DIR* folder = opendir("/proc/self/fd")) {
+        while (const dirent* entry = readdir(folder)) count += entry->d_name[0] != '.';
+        closedir(folder);
+    }
+    return count;
+}
+
+// A settings read and a memory query open a file each; none stays open (a
+// game reads its settings at every load and the plug-in queries memory at
+// every start: a leak would run the process out of descriptors).
+TEST(StandInWithoutHost, SettingsReadsAndMemoryQueriesCloseWhatTheyOpen) {
+    char folder[] = "/tmp/velloquin-no-host-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string path = std::string(folder) + "/Velloquin.ini";
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fputs("[QuickKeys]\niQuickKey12=0x70\n", out);
+    std::fclose(out);
+    const int before = OpenDescriptors();
+    ASSERT_GT(before, 0);
+    for (int i = 0; i < 50; ++i) {
+        char value[16] = {};
+        ASSERT_EQ(GetPrivateProfileStringA("QuickKeys", "iQuickKey12", "", value, sizeof value, path.c_str()), 4u);
+        MEMORY_BASIC_INFORMATION info{};
+        ASSERT_EQ(VirtualQuery(&info, &info, sizeof info), sizeof info);
+        EXPECT_EQ(info.State, MEM_COMMIT);
+    }
+    EXPECT_EQ(OpenDescriptors(), before);
+    std::remove(path.c_str());
+    rmdir(folder);
+}
+
+// With no host, the end the plug-in asks for after a fatal box is the
+// process's end with that exit code.
+TEST(StandInWithoutHostDeathTest, TerminateProcessEndsWithItsCode) {
+    EXPECT_EXIT(TerminateProcess(GetCurrentProcess(), 7), ::testing::ExitedWithCode(7), "");
+    EXPECT_EXIT(TerminateProcess(GetCurrentProcess(), 0), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -166,6 +166,10 @@ const std::vector<Query>& CodePage1252Table() {
         {"ansi.ini", "sec", "caf\xE9", "D", 10000, 1, "2"},
         {"ansi.ini", "sec", "CAF\xC9", "D", 10000, 1, "D"},
         {"ansi.ini", "sec", "\x8A" "A", "D", 10000, 1, "3"},
+        // Every assigned byte of 0x80 to 0x9F in an ANSI value reads back as itself (0x8A is "Š", not "s").
+        {"ansi_high.ini", "S", "v", "D", 1000, 29,
+         "<\x80\x82\x83\x84\x85\x86\x87\x88\x89\x8A\x8B\x8C\x8E\x91\x92\x93\x94\x95\x96\x97\x98\x99\x9A\x9B\x9C\x9E\x9F>"},
+        {"ansi_high.ini", "S", "name", "D", 1000, 7, "\x8Aime\x9A" "ek"},
         // Characters without a byte in 1252 take the nearest letter where the
         // real reader has one (Latin Extended-A, full-width ASCII), else "?";
         // names compare before that conversion; beyond U+FFFF two "?".

@@ -1,7 +1,9 @@
 // The doctor reads the last game session's log: what went wrong, and where it looked.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "game_folder.h"
 #include "host.h"
 #include "persistence/items_file.h"
+#include "file_faults.h"
 #include "shell_folders.h"
 
 namespace {
@@ -122,6 +125,35 @@ TEST_F(DoctorLog, ReadsWhatThePluginWroteAndSaysWhereItLooked) {
     // No path of this machine's user folder in either report.
     EXPECT_EQ(text.str().find(TestHost::GameFolder() + "/Users"), std::string::npos);
     EXPECT_EQ(json.str().find(TestHost::GameFolder() + "/Users"), std::string::npos);
+}
+
+// A log viewer held Velloquin.log at the last start: the plug-in wrote
+// Velloquin.new.log, and that is the last session's log the doctor reads; at
+// the start after, Velloquin.new.log again while the old one is still held.
+TEST_F(DoctorLog, FindsTheLastSessionsLogWhateverItsName) {
+    StartLog(true);
+    LogLine("Save failed: the first session's save");
+    StopLog();
+    ASSERT_TRUE(TestHost::HoldFile(logFolder + "Velloquin.log"));
+    for (const char* session : {"second", "third"}) {
+        SCOPED_TRACE(session);
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        StartLog(true);
+        LogLine("Save failed: the %s session's save", session);
+        StopLog();
+        const LogFindings log = Examine("").log;
+        ASSERT_EQ(log.looked.size(), 3u);
+        EXPECT_EQ(log.looked[0].path, documentsLog);
+        EXPECT_EQ(log.looked[1].path, "%USERPROFILE%\\Documents\\My Games\\Halvorine\\QVEX\\Velloquin.new.log");
+        EXPECT_TRUE(log.looked[0].found && log.looked[1].found);
+        EXPECT_EQ(log.looked[2].path, besideItems);
+        EXPECT_EQ(log.file, log.looked[1].path);
+        EXPECT_EQ(log.saveFailures, std::vector<std::string>{std::string("the ") + session + " session's save"});
+        std::ostringstream text;
+        Doctor::WriteLogText(log, text);
+        EXPECT_NE(text.str().find("looked in " + documentsLog + ": older, not read"), std::string::npos) << text.str();
+    }
+    TestHost::ResetFileFaults();
 }
 
 TEST_F(DoctorLog, WithoutDocumentsItLooksBesideTheItemsFiles) {
