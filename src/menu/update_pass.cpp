@@ -41,13 +41,30 @@ void LogKeyUse(std::uint32_t code, std::size_t slot, const Game::Form* item) REQ
     }
 }
 
+// An outfit slot's key: the pieces are put on on every pass the key is down
+// (worn pieces are skipped), and the log tells the first pass's result.
+void UseOutfitByKey(std::uint32_t code, std::size_t slot) REQUIRES(stateMutex) {
+    const OutfitUse use = PutOnOutfit(slot);
+    if (code == loggedKeyCode) return;
+    loggedKeyCode = code;
+    if (!LogActive()) return;
+    try {
+        LogLine("Key 0x%X uses slot %d: %s", code, firstQuickKey + static_cast<int>(slot), OutfitUseText(use).c_str());
+    } catch (...) {  // the log never stops the key's use
+    }
+}
+
 void PollKeys(std::int64_t now) REQUIRES(stateMutex) {
     if (const std::size_t slot = PressedQuickSlot(now); slot != noQuickSlot) {
         const std::uint32_t code = quickKeyCodes.at(slot);
         Game::Form* item = quickItems.at(slot);
         const bool use = item && !Game::MenuModeContext();
-        if (use || !item) LogKeyUse(code, slot, item);
-        if (use) ActivateQuickItem(item);
+        if (use && IsOutfitSlot(slot)) {
+            UseOutfitByKey(code, slot);
+        } else {
+            if (use || !item) LogKeyUse(code, slot, item);
+            if (use) ActivateQuickItem(item);
+        }
     } else {
         loggedKeyCode = 0;
     }
