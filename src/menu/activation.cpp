@@ -83,11 +83,9 @@ void ActivateQuickItem(Game::Form* form) {
     }
 }
 
-bool IsOutfitSlot(std::size_t slot) { return slot < quickSlotCount && quickOutfitSize.at(slot) > 0; }
-
 OutfitUse PutOnOutfit(std::size_t slot) {
     OutfitUse use;
-    if (!IsOutfitSlot(slot)) return use;
+    if (slot >= quickSlotCount || !IsOutfitSlot(slot)) return use;
     const auto& pieces = quickOutfitPieces.at(slot);
     const std::size_t count = quickOutfitSize.at(slot) < outfitPieceLimit ? quickOutfitSize.at(slot) : outfitPieceLimit;
     use.pieces = static_cast<std::uint8_t>(count);

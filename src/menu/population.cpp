@@ -6,6 +6,7 @@
 #include "items/slot_details.h"
 #include "menu/runtime.h"
 #include "core/error_report.h"
+#include "core/slots.h"
 #include "core/log.h"
 #include "core/state.h"
 
@@ -67,9 +68,10 @@ bool PushSlots(Pusher& push, Game::Player* player, Game::InventoryList* inventor
     std::size_t formCount = 0;
     for (std::size_t i = 0; i < quickSlotCount; ++i) {
         first[i] = formCount;
-        size[i] = IsOutfitSlot(i) ? std::min<std::size_t>(quickOutfitSize.at(i), outfitPieceLimit) : 1;
-        for (std::size_t n = 0; n < size[i]; ++n)
-            forms[formCount++] = IsOutfitSlot(i) ? quickOutfitPieces.at(i).at(n) : quickItems.at(i);
+        Game::Form* const* pieces = SlotPieces(i, size[i]);
+        size[i] = std::min(size[i], outfitPieceLimit);
+        for (std::size_t n = 0; n < size[i]; ++n) forms[formCount++] = pieces[n];
+        if (size[i] == 0) forms[formCount++] = nullptr;  // an empty slot keeps its place
     }
     std::uint32_t carriedAt[quickSlotCount * outfitPieceLimit];
     FindCarriedEntries(forms, formCount, inventory, carriedAt);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "config/key_names.h"  // the polled codes: firstPolledKeyCode to lastPolledKeyCode, IsPolledKeyCode
+#include "core/slots.h"
 #include "core/state.h"
 #include "game/game.h"
 
@@ -30,9 +31,6 @@ struct OutfitUse {
     std::uint8_t worn = 0;      // already worn: nothing to do
     std::uint8_t missing = 0;   // not carried (or no player): skipped, still in the outfit
 };
-
-// True when slot i holds an outfit.
-bool IsOutfitSlot(std::size_t slot) REQUIRES(stateMutex);
 
 // Puts on the outfit of slot i: every piece the player carries and does not
 // wear is equipped in the saved order, one EquipObject per piece, matched as

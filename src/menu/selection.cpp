@@ -1,8 +1,10 @@
 // The player's choice in the favourites menu: use a slot in free play, or put
-// the item being assigned into a slot, keeping every item in one slot at most.
+// the item being assigned into a slot, keeping every item in one single-item
+// slot at most (outfit slots share their pieces freely).
 #include "items/movie.h"
 #include "menu/runtime.h"
 #include "core/log.h"
+#include "core/slots.h"
 #include "core/state.h"
 #include "items/form_text.h"
 
@@ -21,11 +23,6 @@ Game::Form* NativeSlot(int index) {
 Game::Form* ItemBeingAssigned() {
     void* manager = Game::ReadGame<void*>(GameIndex::favoritesManager);
     return manager ? Game::ReadField<Game::Form*>(manager, Game::Layout::favoritesAssigning) : nullptr;
-}
-
-void ClearSlotsHolding(const Game::Form* form) REQUIRES(stateMutex) {
-    for (std::size_t i = 0; i < quickSlotCount; ++i)
-        if (quickItems.at(i) == form) quickItems.at(i) = nullptr;
 }
 
 // The choice whose outfit use the log told last: the opening of the
@@ -58,7 +55,7 @@ void ProcessMenuSelection() {
         if (k >= nativeSlotCount) return;
         Game::Form* native = NativeSlot(k);
         if (!native) return;
-        ClearSlotsHolding(native);
+        ClearSingleSlotsHolding(native);
     }
     const int j = k - firstQuickKey;
     if (!Game::MenuModeContext()) {
@@ -73,23 +70,19 @@ void ProcessMenuSelection() {
     Game::Form* item = ItemBeingAssigned();
     if (!item) return;
     if (j < 0) {
-        ClearSlotsHolding(item);
+        ClearSingleSlotsHolding(item);
         return;
     }
-    // The chosen slot first, then the item's old place: a move leaves only the new slot holding it.
-    if (quickItems.at(j) != item && LogActive()) {
+    // The chosen slot first, then the item's old place: a move leaves only the new slot holding it. An outfit
+    // in the chosen slot becomes a single-item slot; outfits elsewhere keep the item.
+    if ((quickItems.at(j) != item || IsOutfitSlot(j)) && LogActive()) {
         try {
             LogLine("Slot %d assigned: %s", k, LogFormText(item).c_str());
         } catch (...) {  // the log never stops the choice
         }
     }
-    quickItems.at(j) = item;
-    for (std::size_t i = 0; i < quickSlotCount; ++i) {
-        if (static_cast<int>(i) != j && quickItems.at(i) == item) {
-            quickItems.at(i) = nullptr;
-            break;
-        }
-    }
+    MakeSingleItemSlot(j, item);
+    ClearSingleSlotsHolding(item, static_cast<std::size_t>(j));
 }
 
 }  // namespace Velloquin
