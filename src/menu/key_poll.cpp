@@ -1,6 +1,8 @@
 // Key polling. The bound codes are put in polling order once each time the
 // settings change, not on every pass: a pass only checks that the slot
-// table is the one the order was made from.
+// table is the one the order was made from. Every pass reads every bound
+// keyboard key, also past the one it uses, so that each key's press (and the
+// slot it chose) is known to go on or to have ended.
 #include "menu/key_poll.h"
 
 #include <array>
@@ -36,8 +38,8 @@ struct PollOrder {
     std::array<PolledKey, quickSlotCount> keys{};
     std::size_t keyCount = 0;
     std::array<Chord, quickSlotCount> chords{};
-    // Chord keys: the polling pass that last saw key i down, and the slot it
-    // chose when it went down (noQuickSlot: none, the key did nothing).
+    // Each key's press: the polling pass that last saw key i down, and the
+    // slot it chose when its press began (noQuickSlot: none).
     std::uint64_t pass = 0;
     std::array<std::uint64_t, quickSlotCount> seenDown{};
     std::array<std::uint8_t, quickSlotCount> heldSlot{};
@@ -86,37 +88,55 @@ std::uint8_t ChooseSlot(const PolledKey& key) REQUIRES(stateMutex) {
     return key.slot;
 }
 
+// Key i is down on this pass: its press goes on, or begins and chooses its
+// slot. The pass uses the first press that has a slot.
+void SeeDown(QuickKeyPoll& poll, std::size_t i, std::uint64_t pass) REQUIRES(stateMutex) {
+    const PolledKey& key = order.keys[i];
+    const bool began = order.seenDown[i] + 1 != pass;
+    if (began) order.heldSlot[i] = key.chordCount != 0 ? ChooseSlot(key) : key.slot;
+    order.seenDown[i] = pass;
+    const std::uint8_t slot = order.heldSlot[i];
+    if (poll.used == noQuickSlot && slot != noQuickSlot) poll.used = poll.pressCount;
+    poll.presses[poll.pressCount++] = QuickKeyPress{key.code, slot, began, static_cast<std::uint8_t>(i)};
+}
+
 }  // namespace
 
 void ForgetHeldKeys() { order.made = false; }
 
-std::size_t PressedQuickSlot(std::int64_t now) {
+QuickKeyPoll PollQuickKeys(std::int64_t now) {
     if (!order.made || order.codes != quickKeyCodes || order.modifiers != quickKeyModifiers) MakeOrder();
     const std::uint64_t pass = ++order.pass;
+    QuickKeyPoll poll;
     std::size_t i = 0;
     for (; i < order.keyCount && order.keys[i].code <= lastPolledKeyCode; ++i) {
         const PolledKey& key = order.keys[i];
         const int code = static_cast<int>(key.code);
+        bool down = false;
         if (key.chordCount == 0) {
-            for (std::uint8_t ask = 0; ask < key.asks; ++ask)
-                if (GetKeyState(code) < 0) return key.slot;
-            continue;
+            for (std::uint8_t ask = 0; ask < key.asks && !down; ++ask) down = GetKeyState(code) < 0;
+        } else {
+            down = GetKeyState(code) < 0;
         }
-        if (GetKeyState(code) >= 0) continue;
-        if (order.seenDown[i] + 1 != pass) order.heldSlot[i] = ChooseSlot(key);
-        order.seenDown[i] = pass;
-        if (order.heldSlot[i] != noQuickSlot) return order.heldSlot[i];
+        if (down) SeeDown(poll, i, pass);
     }
     // The controller is read only when no keyboard key uses a slot, and only
-    // when a gamepad code is bound. While a gamepad modifier is set, gamepad
-    // codes count only while it is held.
-    if (i == order.keyCount) return noQuickSlot;
-    GamepadReading pad;
-    if (!ReadGamepad(now, pad)) return noQuickSlot;
-    if (gamepadModifier != 0 && !IsGamepadCodeDown(pad, gamepadModifier)) return noQuickSlot;
-    for (; i < order.keyCount; ++i)
-        if (IsGamepadCodeDown(pad, order.keys[i].code)) return order.keys[i].slot;
-    return noQuickSlot;
+    // when a gamepad code is bound; a pass that does not read it carries each
+    // gamepad press over from the pass before.
+    if (i < order.keyCount) {
+        const bool keyboardUsed = poll.used != noQuickSlot;
+        GamepadReading pad;
+        const bool padDown = !keyboardUsed && ReadGamepad(now, pad) &&
+                             (gamepadModifier == 0 || IsGamepadCodeDown(pad, gamepadModifier));
+        for (; i < order.keyCount; ++i) {
+            const bool down =
+                keyboardUsed ? order.seenDown[i] + 1 == pass : padDown && IsGamepadCodeDown(pad, order.keys[i].code);
+            if (down) SeeDown(poll, i, pass);
+        }
+    }
+    return poll;
 }
+
+std::size_t PressedQuickSlot(std::int64_t now) { return PollQuickKeys(now).UsedSlot(); }
 
 }  // namespace Velloquin

@@ -1,9 +1,11 @@
 // The update pass: run on every player update (free play) and on every hooked
 // call (the item menus' assignment mode), at most once per 70 ms.
+#include <array>
 #include <mutex>
 
 #include "config/settings.h"
 #include "items/icons.h"
+#include "menu/gamepad.h"
 #include "menu/key_poll.h"
 #include "menu/runtime.h"
 #include "persistence/items_file.h"
@@ -26,47 +28,78 @@ std::int64_t WholeMilliseconds(std::int64_t fromNs, std::int64_t toNs) { return 
 
 bool BlockingMenuOpen() { return Game::IsMenuOpen("EndGameCreditsMenu") || Game::IsMenuOpen("PlayBinkMenu"); }
 
-// The code whose use the log told last, while it stays down (under
-// stateMutex): a held key is logged once, at its first use.
-std::uint32_t loggedKeyCode GUARDED_BY(stateMutex) = 0;
+// Which presses the log has told of (under stateMutex), by the key's place in
+// the polling order: a press is told once, on the first pass that uses it,
+// however long it is held and whatever other keys answer in between.
+std::array<bool, quickSlotCount> pressTold GUARDED_BY(stateMutex){};
 
-void LogKeyUse(std::uint32_t code, std::size_t slot, const Game::Form* item) REQUIRES(stateMutex) {
-    if (code == loggedKeyCode) return;
-    loggedKeyCode = code;
+void LogKeyUse(const QuickKeyPress& press, const Game::Form* item) REQUIRES(stateMutex) {
+    if (pressTold.at(press.key)) return;
+    pressTold.at(press.key) = true;
     if (!LogActive()) return;
     try {
-        LogLine("Key 0x%X uses slot %d: %s", code, firstQuickKey + static_cast<int>(slot),
+        LogLine("Key 0x%X uses slot %d: %s", press.code, firstQuickKey + static_cast<int>(press.slot),
                 item ? LogFormText(item).c_str() : "the slot is empty");
     } catch (...) {  // the log never stops the key's use
     }
 }
 
 // An outfit slot's key: the pieces are put on on every pass the key is down
-// (worn pieces are skipped), and the log tells the first pass's result.
-void UseOutfitByKey(std::uint32_t code, std::size_t slot) REQUIRES(stateMutex) {
-    const OutfitUse use = PutOnOutfit(slot);
-    if (code == loggedKeyCode) return;
-    loggedKeyCode = code;
+// (worn pieces are skipped), and the log tells the press's first pass.
+void UseOutfitByKey(const QuickKeyPress& press) REQUIRES(stateMutex) {
+    const OutfitUse use = PutOnOutfit(press.slot);
+    if (pressTold.at(press.key)) return;
+    pressTold.at(press.key) = true;
     if (!LogActive()) return;
     try {
-        LogLine("Key 0x%X uses slot %d: %s", code, firstQuickKey + static_cast<int>(slot), OutfitUseText(use).c_str());
+        LogLine("Key 0x%X uses slot %d: %s", press.code, firstQuickKey + static_cast<int>(press.slot),
+                OutfitUseText(use).c_str());
     } catch (...) {  // the log never stops the key's use
     }
 }
 
+// Which presses began with the outfit save modifier held (under stateMutex),
+// by the key's place in the polling order: such a press saves when it begins
+// and does nothing else for as long as it is held.
+std::array<bool, quickSlotCount> pressSaves GUARDED_BY(stateMutex){};
+
+// Read only on a pass where a press begins, so a pass with no key down reads
+// nothing more than before.
+bool SaveModifierHeld(std::int64_t now) REQUIRES(stateMutex) {
+    const std::uint32_t save = outfitSaveModifier;
+    if (save == 0) return false;
+    if (IsGamepadButtonCode(save)) {
+        GamepadReading pad;
+        return ReadGamepad(now, pad) && IsGamepadCodeDown(pad, save);
+    }
+    return GetKeyState(static_cast<int>(save)) < 0;
+}
+
 void PollKeys(std::int64_t now) REQUIRES(stateMutex) {
-    if (const std::size_t slot = PressedQuickSlot(now); slot != noQuickSlot) {
-        const std::uint32_t code = quickKeyCodes.at(slot);
-        Game::Form* item = quickItems.at(slot);
+    const QuickKeyPoll poll = PollQuickKeys(now);
+    int saveHeld = -1;  // not read yet
+    for (std::size_t n = 0; n < poll.pressCount; ++n) {
+        const QuickKeyPress& press = poll.presses[n];
+        if (!press.began) continue;
+        pressTold.at(press.key) = false;
+        pressSaves.at(press.key) = false;
+        if (press.slot == noQuickSlot || outfitSaveModifier == 0) continue;
+        if (saveHeld < 0) saveHeld = SaveModifierHeld(now) ? 1 : 0;
+        if (saveHeld == 0) continue;
+        pressSaves.at(press.key) = true;
+        pressTold.at(press.key) = true;
+        if (!Game::MenuModeContext()) SaveOutfit(press.slot);
+    }
+    if (poll.used != noQuickSlot && !pressSaves.at(poll.presses.at(poll.used).key)) {
+        const QuickKeyPress& press = poll.presses.at(poll.used);
+        Game::Form* item = quickItems.at(press.slot);
         const bool use = item && !Game::MenuModeContext();
-        if (use && IsOutfitSlot(slot)) {
-            UseOutfitByKey(code, slot);
+        if (use && IsOutfitSlot(press.slot)) {
+            UseOutfitByKey(press);
         } else {
-            if (use || !item) LogKeyUse(code, slot, item);
+            if (use || !item) LogKeyUse(press, item);
             if (use) ActivateQuickItem(item);
         }
-    } else {
-        loggedKeyCode = 0;
     }
     lastUpdateTime = now;
 }
