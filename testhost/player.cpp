@@ -209,6 +209,8 @@ bool DropAll(Form* form) {
         dropped = true;
     }
     if (auto found = world.countOverride.find(form); found != world.countOverride.end()) found->second = 0;
+    // What the player no longer carries is no longer worn.
+    world.equipped.erase(form);
     Publish();
     return dropped;
 }

@@ -102,7 +102,7 @@ void SetEquipped(Form* form, bool equipped);
 // one too). False when none is carried.
 bool UseUpOne(Form* form);
 // The player drops every item of the form: its entries leave the inventory
-// list. False when none was there.
+// list and it is no longer worn. False when none was there.
 bool DropAll(Form* form);
 // The power test answers exactly 1.0 for owned powers (`answer` for tests of odd values).
 void GivePower(Form* power, float answer = 1.0f);
