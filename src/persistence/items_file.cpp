@@ -13,6 +13,7 @@
 #include "core/error_report.h"
 #include "core/log.h"
 #include "game/game.h"
+#include "core/slots.h"
 #include "core/state.h"
 
 namespace Velloquin {
@@ -32,29 +33,60 @@ int KindOfFile(const Game::DataFile* file) {
     return index == 0xFE ? Small : index == 0xFD ? Medium : Full;
 }
 
+// The line naming `form` after `key` and the slot's number ("QuickKey12 |…"
+// or "Outfit12 |…"), or false
+// (with a log line) when the form is in no data file that counts.
+bool WriteFormLine(std::ostream& out, const char* key, int quickKey, const Game::Form* form, bool outfitPiece) {
+    const Game::DataFile* file = FindDefiningFile(form);
+    if (!file) {  // not in any counting data file: nothing that could name it later
+        if (LogActive()) {
+            try {
+                LogLine("Save: %s %d not saved: %s is in no data file that counts",
+                        outfitPiece ? "a piece of outfit slot" : "slot", quickKey,
+                        LogFormText(form).c_str());
+            } catch (...) {  // the log never stops the save
+            }
+        }
+        return false;
+    }
+    out << key << quickKey << " |" << GetLocalFormID(form, KindOfFile(file)) << "|" << DataFileName(file) << lineEnd;
+    return true;
+}
+
+// An outfit's lines: its first piece that can be written on the slot's line,
+// each further one on an outfit line, in order. Pieces are checked without a
+// box (the save that made the outfit took equipment only). Returns the number
+// of lines.
+int WriteOutfit(std::ostream& out, std::size_t i) REQUIRES(stateMutex) {
+    const int quickKey = firstQuickKey + static_cast<int>(i);
+    std::size_t count = 0;
+    Game::Form* const* pieces = SlotPieces(i, count);
+    int lines = 0;
+    for (std::size_t p = 0; p < count; ++p) {
+        const Game::Form* piece = pieces[p];
+        if (!piece || GetFormID(piece) == 0 || Game::StoredFormType(piece) != typeEquipment) {
+            LogLine("Save: a piece of outfit slot %d not saved: no equipment", quickKey);
+            continue;
+        }
+        if (WriteFormLine(out, lines == 0 ? "QuickKey" : "Outfit", quickKey, piece, true)) ++lines;
+    }
+    return lines;
+}
+
 // The slots' lines, in slot order; refused items are reported and left out.
 // Returns the number of lines.
 int WriteQuickItems(std::ostream& out) REQUIRES(stateMutex) {
     int lines = 0;
     for (std::size_t i = 0; i < quickSlotCount; ++i) {
         const int quickKey = firstQuickKey + static_cast<int>(i);
+        if (IsOutfitSlot(i)) {
+            lines += WriteOutfit(out, i);
+            continue;
+        }
         const Game::Form* form = quickItems.at(i);
         if (!form) continue;
         if (!VerifyQuickItem(form, quickKey)) continue;
-        const Game::DataFile* file = FindDefiningFile(form);
-        if (!file) {  // not in any counting data file: nothing that could name it later
-            if (LogActive()) {
-                try {
-                    LogLine("Save: slot %d not saved: %s is in no data file that counts", quickKey,
-                            LogFormText(form).c_str());
-                } catch (...) {  // the log never stops the save
-                }
-            }
-            continue;
-        }
-        out << "QuickKey" << quickKey << " |" << GetLocalFormID(form, KindOfFile(file)) << "|" << DataFileName(file)
-            << lineEnd;
-        ++lines;
+        if (WriteFormLine(out, "QuickKey", quickKey, form, false)) ++lines;
     }
     return lines;
 }

@@ -39,15 +39,23 @@ bool ReportItemsFileOpen(const char* function, const std::string& path, bool isO
 
 // One items-file line as the reader sees it: the slot keys ("QuickKey" n " |")
 // found anywhere in it, which of them carry the empty marker "|None" right
-// after the key, and the item's local id (between the last two bars) and data
-// file (after the last bar). The settings doctor shows lines the same way.
+// after the key, the outfit keys ("Outfit" n " |") found anywhere in it, and
+// the item's local id (between the last two bars) and data file (after the
+// last bar). The settings doctor shows lines the same way.
 struct QuickItemLine {
     std::array<bool, quickSlotCount> namesSlot{};
     std::array<bool, quickSlotCount> marksEmpty{};
+    std::array<bool, quickSlotCount> namesOutfit{};
     std::string localId;
     std::string dataFile;
 };
 QuickItemLine ParseQuickItemLine(const std::string& line);
+// An outfit line adds a piece to the outfit of each slot it names: it names
+// an outfit key and no slot key (a line with a slot key is a slot's line, as
+// for a reader that knows no outfits).
+bool IsOutfitLine(const QuickItemLine& parsed);
+// Outfits hold equipment only (the form type of armour and clothes).
+inline constexpr std::uint8_t outfitPieceType = 34;
 // The next line of an items file opened as bytes, without its line feed and
 // without a CR before it (as a text-mode stream drops it); false at the end.
 bool ReadItemsFileLine(std::istream& in, std::string& line);

@@ -63,8 +63,19 @@ QuickItemLine ParseQuickItemLine(const std::string& line) {
         const std::string key = "QuickKey" + std::to_string(firstQuickKey + static_cast<int>(j)) + " |";
         parsed.namesSlot.at(j) = line.find(key) != std::string::npos;
         parsed.marksEmpty.at(j) = parsed.namesSlot.at(j) && line.find(key + "|None") != std::string::npos;
+        const std::string outfitKey = "Outfit" + std::to_string(firstQuickKey + static_cast<int>(j)) + " |";
+        parsed.namesOutfit.at(j) = line.find(outfitKey) != std::string::npos;
     }
     return parsed;
+}
+
+bool IsOutfitLine(const QuickItemLine& parsed) {
+    const auto any = [](const std::array<bool, quickSlotCount>& keys) {
+        for (bool named : keys)
+            if (named) return true;
+        return false;
+    };
+    return !any(parsed.namesSlot) && any(parsed.namesOutfit);
 }
 
 }  // namespace Velloquin
