@@ -97,6 +97,8 @@ InventoryEntry& EntryAt(std::size_t position);
 // The host's item count: the sum over the entries holding the form, unless set.
 void SetItemCount(Form* form, std::uint32_t count);
 void SetEquipped(Form* form, bool equipped);
+// How often the plug-in asked IsEquipped since the last reset.
+std::uint64_t IsEquippedQuestions();
 // The game uses one item of the form up: the first entry holding any loses one,
 // and its stacks when it was the last (a count set with SetItemCount drops by
 // one too). False when none is carried.
