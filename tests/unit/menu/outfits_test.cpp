@@ -168,7 +168,7 @@ TEST_F(OutfitsTest, SavingCases) {
 }
 
 TEST_F(OutfitsTest, SavingTakesTwelvePiecesAtMostAndLeavesOtherSlotsAlone) {
-    std::vector<Item> worn;
+    std::vector<Item> worn = {{"A", true}};  // in two entries: one piece, which leaves room for L
     const char* names[] = {"A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M"};
     for (const char* name : names) worn.push_back({name, true});
     Carry(worn);
