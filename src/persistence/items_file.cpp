@@ -41,9 +41,8 @@ bool WriteFormLine(std::ostream& out, const char* key, int quickKey, const Game:
     if (!file) {  // not in any counting data file: nothing that could name it later
         if (LogActive()) {
             try {
-                LogLine("Save: %s %d not saved: %s is in no data file that counts",
-                        outfitPiece ? "a piece of outfit slot" : "slot", quickKey,
-                        LogFormText(form).c_str());
+                LogLine("Save: slot %d%s not saved: %s is in no data file that counts", quickKey,
+                        outfitPiece ? " (an outfit piece)" : "", LogFormText(form).c_str());
             } catch (...) {  // the log never stops the save
             }
         }
@@ -65,7 +64,7 @@ int WriteOutfit(std::ostream& out, std::size_t i) REQUIRES(stateMutex) {
     for (std::size_t p = 0; p < count; ++p) {
         const Game::Form* piece = pieces[p];
         if (!piece || GetFormID(piece) == 0 || Game::StoredFormType(piece) != typeEquipment) {
-            LogLine("Save: a piece of outfit slot %d not saved: no equipment", quickKey);
+            LogLine("Save: slot %d (an outfit piece) not saved: no equipment", quickKey);
             continue;
         }
         if (WriteFormLine(out, lines == 0 ? "QuickKey" : "Outfit", quickKey, piece, true)) ++lines;

@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <ios>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "game/game.h"
@@ -54,6 +55,16 @@ QuickItemLine ParseQuickItemLine(const std::string& line);
 // an outfit key and no slot key (a line with a slot key is a slot's line, as
 // for a reader that knows no outfits).
 bool IsOutfitLine(const QuickItemLine& parsed);
+// The first look through an items file for its outfits: each slot line that
+// outfit lines for its slot follow (up to the slot's next line) heads an
+// outfit of those lines. Outfit lines of a slot with no slot line above them
+// belong to none. Sorted by head line, then slot; the stream is left at its end.
+struct OutfitLines {
+    int headLine = 0;
+    std::size_t slot = 0;
+    std::vector<std::pair<int, QuickItemLine>> pieces;  // line number, line
+};
+std::vector<OutfitLines> FindOutfitLines(std::istream& in);
 // Outfits hold equipment only (the form type of armour and clothes).
 inline constexpr std::uint8_t outfitPieceType = 34;
 // The next line of an items file opened as bytes, without its line feed and

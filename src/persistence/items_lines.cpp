@@ -1,6 +1,7 @@
 // The items files as text, apart from the game: listing them, reading their
 // lines and taking a line apart. The plug-in's reader and the settings doctor
 // both read them through these.
+#include <algorithm>
 #include <filesystem>
 #include <istream>
 #include <system_error>
@@ -76,6 +77,37 @@ bool IsOutfitLine(const QuickItemLine& parsed) {
         return false;
     };
     return !any(parsed.namesSlot) && any(parsed.namesOutfit);
+}
+
+std::vector<OutfitLines> FindOutfitLines(std::istream& in) {
+    std::vector<OutfitLines> groups;
+    std::array<int, quickSlotCount> lastHead{};  // 0: no slot line for the slot yet
+    constexpr std::size_t none = static_cast<std::size_t>(-1);
+    std::array<std::size_t, quickSlotCount> openGroup;
+    openGroup.fill(none);
+    std::string line;
+    int lineNumber = 0;
+    while (ReadItemsFileLine(in, line)) {
+        ++lineNumber;
+        QuickItemLine parsed = ParseQuickItemLine(line);
+        const bool outfitLine = IsOutfitLine(parsed);
+        for (std::size_t j = 0; j < quickSlotCount; ++j) {
+            if (parsed.namesSlot.at(j)) {
+                lastHead.at(j) = lineNumber;
+                openGroup.at(j) = none;
+            }
+            if (!outfitLine || !parsed.namesOutfit.at(j) || lastHead.at(j) == 0) continue;
+            if (openGroup.at(j) == none) {
+                openGroup.at(j) = groups.size();
+                groups.push_back(OutfitLines{lastHead.at(j), j, {}});
+            }
+            groups.at(openGroup.at(j)).pieces.emplace_back(lineNumber, parsed);
+        }
+    }
+    std::stable_sort(groups.begin(), groups.end(), [](const OutfitLines& a, const OutfitLines& b) {
+        return a.headLine != b.headLine ? a.headLine < b.headLine : a.slot < b.slot;
+    });
+    return groups;
 }
 
 }  // namespace Velloquin

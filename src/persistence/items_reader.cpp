@@ -91,39 +91,19 @@ PieceLine ResolvePiece(const QuickItemLine& parsed, int lineNumber, const Outfit
 }
 
 // The first look through the file: which slot lines head an outfit, and its
-// pieces. Outfit lines without a slot line above them for their slot belong
-// to none (the second pass tells the log). Sorted by head line, then slot.
+// pieces, resolved.
 std::vector<OutfitGroup> FindOutfits(std::istream& in) {
     std::vector<OutfitGroup> groups;
-    std::array<int, quickSlotCount> lastHead{};  // 0: no slot line for the slot yet
-    constexpr std::size_t none = static_cast<std::size_t>(-1);
-    std::array<std::size_t, quickSlotCount> openGroup;
-    openGroup.fill(none);
-    std::string line;
-    int lineNumber = 0;
-    while (ReadItemsFileLine(in, line)) {
-        ++lineNumber;
-        const QuickItemLine parsed = ParseQuickItemLine(line);
-        const bool outfitLine = IsOutfitLine(parsed);
-        for (std::size_t j = 0; j < quickSlotCount; ++j) {
-            if (parsed.namesSlot.at(j)) {
-                lastHead.at(j) = lineNumber;
-                openGroup.at(j) = none;
-            }
-            if (!outfitLine || !parsed.namesOutfit.at(j) || lastHead.at(j) == 0) continue;
-            if (openGroup.at(j) == none) {
-                openGroup.at(j) = groups.size();
-                groups.push_back(OutfitGroup{lastHead.at(j), j, {}, {}, 0});
-            }
-            OutfitGroup& group = groups.at(openGroup.at(j));
+    for (const OutfitLines& lines : FindOutfitLines(in)) {
+        OutfitGroup& group = groups.emplace_back();
+        group.headLine = lines.headLine;
+        group.slot = lines.slot;
+        for (const auto& [lineNumber, parsed] : lines.pieces) {
             group.pieces.push_back(ResolvePiece(parsed, lineNumber, group));
             if (group.pieces.back().fault == PieceFault::None)
                 group.accepted.at(group.acceptedCount++) = group.pieces.back().form;
         }
     }
-    std::stable_sort(groups.begin(), groups.end(), [](const OutfitGroup& a, const OutfitGroup& b) {
-        return a.headLine != b.headLine ? a.headLine < b.headLine : a.slot < b.slot;
-    });
     return groups;
 }
 
@@ -192,10 +172,10 @@ void ApplyOutfitHead(const QuickItemLine& parsed, const std::string& line, int l
             LogBuilt("Items: line %d not restored (slot %d): %s", lineNumber, quickKey,
                      [&] { return WhyNotFoundText(parsed); });
         } else if (Game::StoredFormType(form) != outfitPieceType) {
-            LogLine("Items: lines %d to %d not restored (outfit slot %d): the slot's item on line %d is no equipment "
-                    "(form type %u)",
-                    group.pieces.front().lineNumber, group.pieces.back().lineNumber, quickKey, lineNumber,
-                    static_cast<unsigned>(Game::StoredFormType(form)));
+            for (const PieceLine& piece : group.pieces)
+                LogLine("Items: line %d not restored (outfit slot %d): the slot's item on line %d is no equipment "
+                        "(form type %u)",
+                        piece.lineNumber, quickKey, lineNumber, static_cast<unsigned>(Game::StoredFormType(form)));
             if (!VerifyQuickItem(form, quickKey)) {
                 LogLine("Items: line %d not restored (slot %d): the plug-in refuses the item (form type %u)",
                         lineNumber, quickKey, static_cast<unsigned>(Game::StoredFormType(form)));

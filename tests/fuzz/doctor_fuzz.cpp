@@ -6,9 +6,11 @@
 // - both reports show each slot as the plug-in's own settings load leaves it
 //   (shown or hidden, and its key code);
 // - when every item the items file names exists in the game and may stand in
-//   a slot, the lines the doctor says take effect hold exactly the items the
-//   plug-in's own reader puts into the slots, one line per filled slot;
-//   otherwise every item of those lines that the game has is in a slot.
+//   a slot (and, in a file with outfit lines, is armour or clothes), the lines
+//   the doctor says take effect hold exactly the items the plug-in's own
+//   reader puts into the slots, one line per filled slot; otherwise every item
+//   of those lines that the game has is in a slot (in a file with outfit
+//   lines, where one item may fill several slots, in one slot at least).
 // Input: Velloquin.ini, then "@@@@\n" and VelloquinCustom.ini, then "@@@@\n"
 // and the character's items file; a file whose part is absent is not written.
 #include <unistd.h>
@@ -256,12 +258,27 @@ const Velloquin::Game::Form* UsableItem(const std::string& line) {
     return usable ? form : nullptr;
 }
 
+bool IsEquipment(const Velloquin::Game::Form* form) {
+    return form && Velloquin::Game::StoredFormType(form) == Velloquin::outfitPieceType;
+}
+
 void CheckItems(const Json& report, const std::string& json) {
     const std::vector<std::string> lines = ItemLines();
-    // Whether every item line names an item the game has and that may stand in a slot.
+    bool outfits = false;
+    for (std::size_t n = 1; n < lines.size(); ++n)
+        outfits = outfits || Velloquin::IsOutfitLine(Velloquin::ParseQuickItemLine(lines[n]));
+    // Whether every item line names an item the game has and that may stand in a slot (and, with outfits, in
+    // an outfit).
     bool allUsable = true;
     for (std::size_t n = 1; n < lines.size(); ++n) {
         const Velloquin::QuickItemLine parsed = Velloquin::ParseQuickItemLine(lines[n]);
+        if (Velloquin::IsOutfitLine(parsed)) {
+            if (!parsed.localId.empty() && !parsed.dataFile.empty() && !IsEquipment(UsableItem(lines[n])))
+                allUsable = false;
+            continue;
+        }
+        if (outfits && !parsed.localId.empty() && !parsed.dataFile.empty() && !IsEquipment(UsableItem(lines[n])))
+            allUsable = false;
         bool namesItem = false;
         for (std::size_t j = 0; j < Velloquin::quickSlotCount; ++j)
             namesItem = namesItem || (parsed.namesSlot[j] && !parsed.marksEmpty[j]);
@@ -286,6 +303,10 @@ void CheckItems(const Json& report, const std::string& json) {
         if (form) held.insert(form);
     if (allUsable) {
         Check(claimed == held, "the items the doctor says take effect are not the ones the plug-in puts in the slots", json);
+    } else if (outfits) {
+        const std::set<const void*> claimedOnce(claimed.begin(), claimed.end()), heldOnce(held.begin(), held.end());
+        Check(std::includes(heldOnce.begin(), heldOnce.end(), claimedOnce.begin(), claimedOnce.end()),
+              "the doctor says an item takes effect that the plug-in does not put in a slot", json);
     } else {
         // Items the game does not have only ever take slots in the doctor's model: whatever it says takes
         // effect and the game has, the plug-in holds.
@@ -310,6 +331,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         {{"Halvorine.esm", 0x01A2B3, TestHost::typeWeapon, {}, "Rifle"},
          {"Halvorine.esm", 0x001A2B, TestHost::typeEquipment, {}, "Helmet"},
          {"Armory.esp", 0x000800, TestHost::typeWeapon, {}, "Blade"},
+         {"Armory.esp", 0x000900, TestHost::typeEquipment, {}, "Coat"},
+         {"Armory.esp", 0x000901, TestHost::typeEquipment, {}, "Gloves"},
          {"Tiny.esl", 0xABC, TestHost::typePower, {}, "Shout"},
          {"Tiny.esl", 0x801, TestHost::typeConsumable, {}, "Tonic"},
          {"Halvorine.esm", 0x000100, TestHost::typeKeyword, {}, "A keyword"}});

@@ -1,8 +1,12 @@
 // Fuzzes the items file: arbitrary bytes are the character's items file, read
 // by the plug-in against a game with items of every kind. Properties checked:
-// - no item ever stands in two slots;
-// - writing the slots and reading them back gives the same slots, and
-//   writing those again gives the same file.
+// - no item ever stands in two single-item slots;
+// - an outfit slot holds 2 to 12 different pieces, all equipment, and its
+//   first piece is the slot's item;
+// - outfit lines cause no box: the file reads with the same boxes as the file
+//   without its outfit lines (as a reader that knows no outfits reads it);
+// - writing the slots and reading them back gives the same slots (outfits
+//   with their pieces in order), and writing those again gives the same file.
 #include <unistd.h>
 
 #include <cstdint>
@@ -14,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "core/slots.h"
 #include "core/state.h"
 #include "datafiles.h"
 #include "host.h"
@@ -38,7 +43,57 @@ std::string ReadBytes(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-auto Slots() { return Velloquin::quickItems; }
+// Every slot with its pieces (an outfit's, or the item of a single-item slot).
+std::vector<std::vector<Velloquin::Game::Form*>> Slots() {
+    Velloquin::StateLock lock(Velloquin::stateMutex);
+    std::vector<std::vector<Velloquin::Game::Form*>> slots;
+    for (std::size_t i = 0; i < Velloquin::quickSlotCount; ++i) {
+        std::size_t count = 0;
+        Velloquin::Game::Form* const* pieces = Velloquin::SlotPieces(i, count);
+        slots.emplace_back(pieces, pieces + count);
+        if (Velloquin::IsOutfitSlot(i)) slots.back().push_back(nullptr);  // marks an outfit
+    }
+    return slots;
+}
+
+// The file as a reader that knows no outfits sees it: without its outfit lines.
+std::string WithoutOutfitLines(const std::string& bytes) {
+    std::string kept;
+    std::size_t start = 0;
+    while (start <= bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        const bool last = end == std::string::npos;
+        if (last) end = bytes.size();
+        std::string line = bytes.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!Velloquin::IsOutfitLine(Velloquin::ParseQuickItemLine(line)))
+            kept += bytes.substr(start, end - start) + (last ? "" : "\n");
+        if (last) break;
+        start = end + 1;
+    }
+    return kept;
+}
+
+void WriteFile(const std::string& bytes) {
+    std::ofstream out(itemsFile, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::string> BoxTexts() {
+    std::vector<std::string> texts;
+    for (const auto& box : TestHost::Boxes()) texts.push_back(box.text);
+    return texts;
+}
+
+void Reload() {
+    Velloquin::StateLock lock(Velloquin::stateMutex);
+    Velloquin::ReloadFavoriteItems();
+}
+
+void Flush() {
+    Velloquin::StateLock lock(Velloquin::stateMutex);
+    Velloquin::FlushQuickItemsToFile();
+}
 
 }  // namespace
 
@@ -64,29 +119,54 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
          {"Tiny.esl", 0x801, TestHost::typeConsumable, {}, "Tonic"},
          {"Middle.esm", 0x0ABC, TestHost::typeConsumable, {}, "Stew"},
          {"Middle.esm", 0xFFFF, TestHost::typeEquipment, {}, "Boots"},
+         {"Armory.esp", 0x000900, TestHost::typeEquipment, {"Tiny.esl"}, "Coat"},
+         {"Armory.esp", 0x000901, TestHost::typeEquipment, {}, "Gloves"},
+         {"Tiny.esl", 0x900, TestHost::typeEquipment, {}, "Ring"},
          {"Halvorine.esm", 0x000100, TestHost::typeKeyword, {}, "A keyword"}});
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t length) {
-    {
-        std::ofstream out(itemsFile, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(length));
-    }
+    const std::string bytes(reinterpret_cast<const char*>(data), length);
     TestHost::ClearRecords();  // the host records every call; a long run must not pile them up
     TestHost::ClearBoxes();
-    Velloquin::ReloadFavoriteItems();
-    const auto read = Slots();
-    for (std::size_t i = 0; i < read.size(); ++i)
-        for (std::size_t j = i + 1; j < read.size(); ++j)
-            Check(!read[i] || read[i] != read[j], "an item stands in two slots");
+    WriteFile(WithoutOutfitLines(bytes));
+    Reload();
+    const std::vector<std::string> boxesWithoutOutfits = BoxTexts();
 
-    Velloquin::FlushQuickItemsToFile();
+    TestHost::ClearRecords();
+    TestHost::ClearBoxes();
+    WriteFile(bytes);
+    Reload();
+    Check(BoxTexts() == boxesWithoutOutfits, "outfit lines change the boxes");
+    const auto read = Slots();
+    {
+        Velloquin::StateLock lock(Velloquin::stateMutex);
+        for (std::size_t i = 0; i < Velloquin::quickSlotCount; ++i) {
+            const bool single = !Velloquin::IsOutfitSlot(i);
+            for (std::size_t j = i + 1; single && j < Velloquin::quickSlotCount; ++j)
+                Check(Velloquin::IsOutfitSlot(j) || !Velloquin::quickItems[i] ||
+                          Velloquin::quickItems[i] != Velloquin::quickItems[j],
+                      "an item stands in two single-item slots");
+            if (single) continue;
+            const std::size_t size = Velloquin::quickOutfitSize[i];
+            Check(size >= 2 && size <= Velloquin::outfitPieceLimit, "an outfit of fewer than 2 or more than 12 pieces");
+            Check(Velloquin::quickItems[i] == Velloquin::quickOutfitPieces[i][0], "an outfit's head is not the slot's item");
+            for (std::size_t p = 0; p < size; ++p) {
+                Velloquin::Game::Form* piece = Velloquin::quickOutfitPieces[i][p];
+                Check(piece && Velloquin::Game::StoredFormType(piece) == TestHost::typeEquipment,
+                      "an outfit piece that is no equipment");
+                for (std::size_t q = p + 1; q < size; ++q)
+                    Check(piece != Velloquin::quickOutfitPieces[i][q], "a piece twice in one outfit");
+            }
+        }
+    }
+
+    Flush();
     const std::string written = ReadBytes(itemsFile);
-    Velloquin::quickItems.fill(nullptr);
-    Velloquin::ReloadFavoriteItems();
+    Reload();
     Check(Slots() == read, "the slots read back differ from the slots written");
-    Velloquin::FlushQuickItemsToFile();
+    Flush();
     Check(ReadBytes(itemsFile) == written, "the slots read back are written differently");
     return 0;
 }

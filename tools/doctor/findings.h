@@ -74,16 +74,27 @@ struct ItemsLine {
     bool markedEmpty = false;    // "|None" after the key
     std::string localId;
     std::string dataFile;
-    std::string status;          // "item", "empty", "skipped", "replaced"
+    bool outfitLine = false;     // an "Outfit" n " |" line: quickKeys are the outfits it adds to
+    std::string status;          // "item", "empty", "skipped", "replaced"; "piece" for an outfit's further piece
     // "replaced": the later line that names the slot again (or the same item
     // for another slot), and that slot's number when the item moves there.
     int replacedBy = 0;
     int movedTo = 0;
 };
 
+// An outfit slot as the plug-in reads it when the game has its items and
+// they are armour or clothes: its slot, and its pieces' lines, the first
+// piece's line first (the slot line, or the first outfit line when the slot
+// line names no item).
+struct ItemsOutfit {
+    int slot = 0;
+    std::vector<int> pieceLines;
+};
+
 struct ItemsFile {
     std::string name;
     std::vector<ItemsLine> lines;
+    std::vector<ItemsOutfit> outfits;  // in slot order
 };
 
 // What the last game session's log says went wrong (doctor/log_check.cpp).

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <optional>
 #include <system_error>
+#include <vector>
 
 #include "doctor/findings.h"
 #include "persistence/form_identity.h"
@@ -51,9 +52,68 @@ std::string NoSlotMessage(const std::string& line) {
     return "this line names no slot, so the plug-in skips it.";
 }
 
+// What becomes of one outfit line in its outfit, as the plug-in reads it
+// when the game has the items: a piece, or skipped with a warning.
+struct PieceVerdict {
+    int line = 0;
+    std::string item;  // ItemKey; empty when the line names no item
+    bool piece = false;
+    WarningKind kind = WarningKind::ItemsNoId;
+    std::string message;
+};
+
+// Judges an outfit's lines in order, after its first piece `headItem` (empty:
+// the slot line names none, and the first piece of the outfit lines heads).
+std::vector<PieceVerdict> JudgePieces(const OutfitLines& outfit, const std::string& headItem) {
+    std::vector<PieceVerdict> verdicts;
+    std::vector<std::string> kept;
+    if (!headItem.empty()) kept.push_back(headItem);
+    const std::string slot = std::to_string(firstQuickKey + static_cast<int>(outfit.slot));
+    for (const auto& [number, parsed] : outfit.pieces) {
+        PieceVerdict& verdict = verdicts.emplace_back();
+        verdict.line = number;
+        std::uint32_t localId = 0;
+        const LocalIdReading reading = ReadLocalFormID(parsed.localId, parsed.dataFile, localId);
+        if (parsed.localId.empty() || parsed.dataFile.empty()) {
+            verdict.kind = parsed.localId.empty() ? WarningKind::ItemsNoId : WarningKind::ItemsNoFile;
+            verdict.message = std::string("this outfit line has no ") +
+                              (parsed.localId.empty() ? "item id" : "data file name") +
+                              ", so the plug-in skips it. An outfit line reads like \"Outfit" + slot +
+                              " |000900|Armory.esp\".";
+        } else if (reading != LocalIdReading::Read) {
+            verdict.kind = WarningKind::ItemsBadId;
+            verdict.message = reading == LocalIdReading::TooLong
+                                  ? TooLongMessage(parsed.dataFile)
+                                  : "the item id \"" + parsed.localId +
+                                        "\" is not a hexadecimal number (or is larger than FFFFFFFF), so no game has "
+                                        "this item: the plug-in skips the line.";
+        } else if (verdict.item = ItemKey(localId, parsed.dataFile);
+                   std::find(kept.begin(), kept.end(), verdict.item) != kept.end()) {
+            verdict.kind = WarningKind::ItemsOutfitRepeated;
+            verdict.message = "the outfit of slot " + slot +
+                              " already has this item (item ids are read as numbers and data file names without "
+                              "regard to case); an outfit holds each piece once, so the plug-in skips this line.";
+        } else if (kept.size() == outfitPieceLimit) {
+            verdict.kind = WarningKind::ItemsOutfitTooMany;
+            verdict.message = "the outfit of slot " + slot + " has " + std::to_string(outfitPieceLimit) +
+                              " pieces already, as many as an outfit holds, so the plug-in skips this line.";
+        } else {
+            verdict.piece = true;
+            kept.push_back(verdict.item);
+        }
+    }
+    return verdicts;
+}
+
+std::size_t PieceCount(const std::vector<PieceVerdict>& verdicts, const std::string& headItem) {
+    return static_cast<std::size_t>(std::count_if(verdicts.begin(), verdicts.end(),
+                                                  [](const PieceVerdict& v) { return v.piece; })) +
+           (headItem.empty() ? 0 : 1);
+}
+
 void CheckFile(Findings& findings, const std::string& folder, const std::string& name) {
     const std::string shown = "Velloquin\\" + name;
-    ItemsFile file{name, {}};
+    ItemsFile file{name, {}, {}};
     // Read as the plug-in reads it: line by line, a CR before the line feed dropped.
     std::ifstream in(NativePath(folder + name), std::ios::binary);
     if (!in.is_open()) {
@@ -61,11 +121,85 @@ void CheckFile(Findings& findings, const std::string& folder, const std::string&
         findings.itemsFiles.push_back(file);
         return;
     }
+    // The outfits, found as the plug-in finds them: a first look through the file.
+    const std::vector<OutfitLines> outfits = FindOutfitLines(in);
+    in.clear();
+    in.seekg(0);
+    const auto outfitOf = [&](int headLine, std::size_t slot) -> const OutfitLines* {
+        for (const OutfitLines& outfit : outfits)
+            if (outfit.headLine == headLine && outfit.slot == slot) return &outfit;
+        return nullptr;
+    };
+    // The verdicts on outfit lines, given when their slot line is read; told at their own line.
+    std::vector<PieceVerdict> verdicts;
+    // Lines the model refers to before they are read (an outfit line that heads its slot): their status.
+    std::vector<ItemsLine> ahead;
     struct Held {
-        std::size_t line;  // index into file.lines
+        int line;  // its line number
         std::string item;
+        bool outfit = false;  // an outfit's first piece: the one-slot rule leaves it alone
     };
     std::array<std::optional<Held>, quickSlotCount> slots{};
+    // The line of a number, read already or ahead.
+    const auto lineOf = [&](int number) -> ItemsLine& {
+        for (ItemsLine& line : file.lines)
+            if (line.line == number) return line;
+        for (ItemsLine& line : ahead)
+            if (line.line == number) return line;
+        ItemsLine& line = ahead.emplace_back();
+        line.line = number;
+        return line;
+    };
+    // A later line for slot j: the outfit it held is gone, and its further pieces with it.
+    const auto forgetOutfit = [&](std::size_t j, int number) {
+        for (const ItemsOutfit& outfit : file.outfits) {
+            if (outfit.slot != firstQuickKey + static_cast<int>(j)) continue;
+            for (std::size_t p = 1; p < outfit.pieceLines.size(); ++p) {
+                ItemsLine& piece = lineOf(outfit.pieceLines[p]);
+                piece.status = "replaced";
+                piece.replacedBy = number;
+            }
+        }
+        std::erase_if(file.outfits, [&](const ItemsOutfit& o) { return o.slot == firstQuickKey + static_cast<int>(j); });
+    };
+    // A slot line that heads an outfit (head: its item, or empty): the outfit takes the slot when it has two
+    // pieces or more, a single piece takes it as a line's item would, none leaves the slot as it was.
+    const auto placeOutfit = [&](const OutfitLines& outfit, const std::string& head, int number) {
+        const std::size_t j = outfit.slot;
+        std::vector<PieceVerdict> judged = JudgePieces(outfit, head);
+        verdicts.insert(verdicts.end(), judged.begin(), judged.end());
+        ItemsOutfit listed{firstQuickKey + static_cast<int>(j), {}};
+        if (!head.empty()) listed.pieceLines.push_back(number);
+        std::string first = head;
+        for (const PieceVerdict& v : judged) {
+            if (!v.piece) continue;
+            listed.pieceLines.push_back(v.line);
+            if (first.empty()) first = v.item;
+        }
+        if (listed.pieceLines.empty()) return;
+        forgetOutfit(j, number);
+        if (slots[j] && slots[j]->line != number) {
+            ItemsLine& earlier = lineOf(slots[j]->line);
+            earlier.status = "replaced";
+            earlier.replacedBy = number;
+            earlier.movedTo = 0;
+        }
+        if (listed.pieceLines.front() != number) lineOf(listed.pieceLines.front()).status = "item";
+        slots[j] = Held{listed.pieceLines.front(), first, listed.pieceLines.size() >= 2};
+        if (listed.pieceLines.size() >= 2) {
+            file.outfits.push_back(listed);
+            return;
+        }
+        // One piece: a single item, which no other single slot keeps.
+        for (std::size_t k = 0; k < quickSlotCount; ++k) {
+            if (k == j || !slots[k] || slots[k]->outfit || slots[k]->item != first) continue;
+            ItemsLine& earlier = lineOf(slots[k]->line);
+            earlier.status = "replaced";
+            earlier.replacedBy = number;
+            earlier.movedTo = firstQuickKey + static_cast<int>(j);
+            slots[k].reset();
+        }
+    };
     // Per slot emptied by a line whose item the game may not have: the line that then still holds it.
     std::array<std::optional<int>, quickSlotCount> keptIfMissing{};
     std::string text;
@@ -86,13 +220,42 @@ void CheckFile(Findings& findings, const std::string& folder, const std::string&
             line.markedEmpty = line.markedEmpty || parsed.marksEmpty.at(j);
             anyItem = anyItem || !parsed.marksEmpty.at(j);
         }
-        const std::size_t index = file.lines.size();
         const auto warn = [&](WarningKind kind, const std::string& message) {
             findings.warnings.push_back({shown, number, kind, text, message});
         };
         // The id as the plug-in's reader reads it, before it asks the game for the item.
         std::uint32_t localId = 0;
         const LocalIdReading reading = ReadLocalFormID(parsed.localId, parsed.dataFile, localId);
+        if (IsOutfitLine(parsed)) {
+            line.outfitLine = true;
+            line.status = "skipped";
+            for (std::size_t j = 0; j < quickSlotCount; ++j) {
+                if (!parsed.namesOutfit.at(j)) continue;
+                const std::string slot = std::to_string(firstQuickKey + static_cast<int>(j));
+                line.quickKeys.push_back(firstQuickKey + static_cast<int>(j));
+                bool judged = false;
+                for (const PieceVerdict& v : verdicts) {
+                    if (v.line != number) continue;
+                    judged = true;
+                    if (v.piece && line.status == "skipped") line.status = "piece";
+                    if (!v.piece) warn(v.kind, v.message);
+                }
+                if (!judged)
+                    warn(WarningKind::ItemsOutfitNoSlotLine,
+                         "no \"QuickKey" + slot + " |\" line comes before this line, so it belongs to no outfit and "
+                         "the plug-in skips it. An outfit is its slot's line followed by one \"Outfit" + slot +
+                             " |\" line per further piece.");
+            }
+            for (const ItemsLine& early : ahead)
+                if (early.line == number && !early.status.empty()) {
+                    line.status = early.status;
+                    line.replacedBy = early.replacedBy;
+                    line.movedTo = early.movedTo;
+                }
+            std::erase_if(verdicts, [&](const PieceVerdict& v) { return v.line == number; });
+            file.lines.push_back(line);
+            continue;
+        }
         if (line.quickKeys.empty()) {
             line.status = "skipped";
             warn(WarningKind::ItemsNoSlot, NoSlotMessage(text));
@@ -100,10 +263,10 @@ void CheckFile(Findings& findings, const std::string& folder, const std::string&
             line.status = "empty";
             // "|None" leaves a slot as it is: an item an earlier line gave it stays.
             for (std::size_t j = 0; j < quickSlotCount; ++j)
-                if (parsed.namesSlot.at(j) && slots[j])
+                if (parsed.namesSlot.at(j) && slots[j] && !outfitOf(number, j))
                     warn(WarningKind::ItemsNoneKeeps,
                          "\"|None\" does not empty a slot: slot " + std::to_string(firstQuickKey + static_cast<int>(j)) +
-                             " keeps the item of line " + std::to_string(file.lines[slots[j]->line].line) +
+                             " keeps the item of line " + std::to_string(slots[j]->line) +
                              ". To empty the slot, delete that line.");
         } else if (parsed.localId.empty() || parsed.dataFile.empty()) {
             line.status = "skipped";
@@ -126,15 +289,24 @@ void CheckFile(Findings& findings, const std::string& folder, const std::string&
             // The reader puts the item into each slot the line names and moves it on at once: it ends in the
             // last of them, and the others end empty, when the game has the item. When it does not, the line
             // changes nothing. The model follows the first case and never holds the item in the other slots.
+            // A slot this line heads an outfit of two pieces or more keeps the item whatever the other slots do.
+            const auto headsOutfit = [&](std::size_t j) {
+                const OutfitLines* outfit = outfitOf(number, j);
+                return outfit && PieceCount(JudgePieces(*outfit, item), item) >= 2;
+            };
             std::size_t last = quickSlotCount;
             for (std::size_t j = 0; j < quickSlotCount; ++j)
-                if (parsed.namesSlot.at(j) && !parsed.marksEmpty.at(j)) last = j;
+                if (parsed.namesSlot.at(j) && !parsed.marksEmpty.at(j) && !headsOutfit(j)) last = j;
             for (std::size_t j = 0; j < quickSlotCount; ++j) {
-                if (!parsed.namesSlot.at(j) || parsed.marksEmpty.at(j)) continue;
+                if (!parsed.namesSlot.at(j)) continue;
+                if (parsed.marksEmpty.at(j)) {
+                    if (const OutfitLines* outfit = outfitOf(number, j)) placeOutfit(*outfit, "", number);
+                    continue;
+                }
                 const std::string slot = std::to_string(firstQuickKey + static_cast<int>(j));
                 const std::string lastSlot = std::to_string(firstQuickKey + static_cast<int>(last));
                 if (slots[j]) {
-                    ItemsLine& earlier = file.lines[slots[j]->line];
+                    ItemsLine& earlier = lineOf(slots[j]->line);
                     const std::string earlierLine = std::to_string(earlier.line);
                     earlier.status = "replaced";
                     earlier.replacedBy = number;
@@ -157,16 +329,24 @@ void CheckFile(Findings& findings, const std::string& folder, const std::string&
                              " if the game does not have the item of the line that emptied it; this line's item "
                              "then takes its place.");
                 }
+                if (const OutfitLines* outfit = outfitOf(number, j)) {
+                    // It heads an outfit: the outfit takes the slot (alone, the item takes it as below).
+                    keptIfMissing[j].reset();
+                    placeOutfit(*outfit, item, number);
+                    continue;
+                }
                 if (j != last) {
+                    forgetOutfit(j, number);
                     slots[j].reset();
                     continue;
                 }
                 keptIfMissing[j].reset();
-                slots[j] = Held{index, item};
-                // One item sits in one slot: the slot named later keeps it.
+                forgetOutfit(j, number);
+                slots[j] = Held{number, item};
+                // One item sits in one single-item slot: the slot named later keeps it; outfits keep theirs.
                 for (std::size_t k = 0; k < quickSlotCount; ++k) {
-                    if (k == j || !slots[k] || slots[k]->item != item) continue;
-                    ItemsLine& earlier = file.lines[slots[k]->line];
+                    if (k == j || !slots[k] || slots[k]->outfit || slots[k]->item != item) continue;
+                    ItemsLine& earlier = lineOf(slots[k]->line);
                     earlier.status = "replaced";
                     earlier.replacedBy = number;
                     earlier.movedTo = firstQuickKey + static_cast<int>(j);
@@ -184,8 +364,15 @@ void CheckFile(Findings& findings, const std::string& folder, const std::string&
                 }
             }
         }
+        // A slot line without an item of its own that heads outfits: their first pieces head them.
+        if (line.status != "item")
+            for (std::size_t j = 0; j < quickSlotCount; ++j)
+                if (parsed.namesSlot.at(j))
+                    if (const OutfitLines* outfit = outfitOf(number, j)) placeOutfit(*outfit, "", number);
         file.lines.push_back(line);
     }
+    std::sort(file.outfits.begin(), file.outfits.end(),
+              [](const ItemsOutfit& a, const ItemsOutfit& b) { return a.slot < b.slot; });
     findings.itemsFiles.push_back(file);
 }
 

@@ -197,9 +197,11 @@ void WriteText(const Findings& f, std::ostream& out) {
         out << "  " << file.name << (file.lines.empty() ? " (empty: no saved slots)" : "") << "\n";
         for (const ItemsLine& line : file.lines) {
             std::string slots;
-            for (int key : line.quickKeys) slots += (slots.empty() ? "slot " : ", ") + std::to_string(key);
+            for (int key : line.quickKeys)
+                slots += (slots.empty() ? (line.outfitLine ? "outfit " : "slot ") : ", ") + std::to_string(key);
             std::string what;
-            if (line.status == "empty") what = "empty (None)";
+            if (line.status == "piece") what = "piece " + line.localId + " from " + line.dataFile;
+            else if (line.status == "empty") what = "empty (None)";
             else if (line.status == "skipped") what = "skipped: " + line.text;
             else if (line.status != "replaced") what = "item " + line.localId + " from " + line.dataFile;
             else if (line.movedTo != 0)
@@ -210,10 +212,27 @@ void WriteText(const Findings& f, std::ostream& out) {
                        " takes the slot if the game has its item)";
             out << "    line " << Padded(std::to_string(line.line), 4) << Padded(slots, 14) << " " << what << "\n";
         }
+        for (const ItemsOutfit& outfit : file.outfits) {
+            std::string pieces;
+            for (int piece : outfit.pieceLines) {
+                for (const ItemsLine& line : file.lines)
+                    if (line.line == piece)
+                        pieces += (pieces.empty() ? "" : ", ") + line.localId + " from " + line.dataFile;
+            }
+            out << "    outfit in slot " << outfit.slot << ", " << outfit.pieceLines.size() << " pieces: " << pieces
+                << "\n";
+        }
     }
     if (!f.itemsFiles.empty())
         out << "  Whether each item still exists is known only in the game: an item whose data file is no\n"
                "  longer loaded leaves its slot empty.\n";
+    bool anyOutfit = false;
+    for (const ItemsFile& file : f.itemsFiles) anyOutfit = anyOutfit || !file.outfits.empty();
+    if (anyOutfit)
+        out << "  Outfits hold armour and clothes only: the game skips a piece of another kind, and when a slot's\n"
+               "  own line names another kind the slot holds that item alone, without its outfit lines. A piece\n"
+               "  the game no longer has is skipped; an outfit left with one piece is a single item. The game's\n"
+               "  log names each line it did not restore.\n";
 
     if (!f.warnings.empty()) {
         out << "\nWarnings:\n";
@@ -277,11 +296,19 @@ void WriteJson(const Findings& f, std::ostream& out) {
             const ItemsLine& line = file.lines[j];
             out << (j ? ",\n" : "\n") << "      {\"line\": " << line.line << ", \"quickKeys\": [";
             for (std::size_t k = 0; k < line.quickKeys.size(); ++k) out << (k ? ", " : "") << line.quickKeys[k];
-            out << "], \"localId\": " << Json(line.localId) << ", \"dataFile\": " << Json(line.dataFile)
+            out << "], \"outfitLine\": " << Json(line.outfitLine) << ", \"localId\": " << Json(line.localId)
+                << ", \"dataFile\": " << Json(line.dataFile)
                 << ", \"status\": " << Json(line.status) << ", \"replacedBy\": " << line.replacedBy
                 << ", \"movedTo\": " << line.movedTo << ", \"text\": " << Json(line.text) << "}";
         }
-        out << (file.lines.empty() ? "]}" : "\n    ]}");
+        out << (file.lines.empty() ? "]" : "\n    ]") << ", \"outfits\": [";
+        for (std::size_t j = 0; j < file.outfits.size(); ++j) {
+            out << (j ? ", " : "") << "{\"slot\": " << file.outfits[j].slot << ", \"pieceLines\": [";
+            for (std::size_t k = 0; k < file.outfits[j].pieceLines.size(); ++k)
+                out << (k ? ", " : "") << file.outfits[j].pieceLines[k];
+            out << "]}";
+        }
+        out << "]}";
     }
     out << (f.itemsFiles.empty() ? "],\n" : "\n  ],\n");
     out << "  \"warnings\": [";
