@@ -57,7 +57,7 @@ void LogSaved(int quickKey, const WornEquipment& worn, bool single) {
             LogLine("Outfit saved in slot %d: the player wears one piece of equipment, so the slot holds it alone: %s",
                     quickKey, pieces.c_str());
         else
-            LogLine("Outfit saved in slot %d: %zu pieces%s: %s", quickKey, worn.count,
+            LogLine("Outfit saved in slot %d: %u pieces%s: %s", quickKey, static_cast<unsigned>(worn.count),
                     worn.more ? " (the first 12 worn; the rest left out)" : "", pieces.c_str());
     } catch (...) {  // the log never stops the save
     }

@@ -244,6 +244,34 @@ TEST_F(OutfitsTest, AGamepadButtonSavesWithTheGamepadModifierHeld) {
     EXPECT_EQ(Equipped(), "");
 }
 
+TEST_F(OutfitsTest, APassWithNoKeyDownReadsTheSameKeysWithOutfitsAsWithout) {
+    Carry({{"A", true}, {"C", true}});
+    const auto idleReads = [&](std::uint32_t saveModifier, bool outfit) {
+        {
+            V::StateLock lock(V::stateMutex);
+            V::quickKeyCodes.at(0) = 0x70;
+            V::quickKeyCodes.at(1) = 0x71;
+            V::outfitSaveModifier = saveModifier;
+            V::Game::Form* pieces[] = {Plugin(Named("A")), Plugin(Named("C"))};
+            if (outfit) V::SetOutfit(0, pieces, 2);
+        }
+        RecordKeyStateQueries(true);
+        ClearKeyStateQueries();
+        Play("= =");
+        RecordKeyStateQueries(false);
+        return KeyStateQueries();
+    };
+    const std::vector<int> without = idleReads(0, false);
+    EXPECT_EQ(without, (std::vector<int>{0x70, 0x71, 0x70, 0x71}));
+    EXPECT_EQ(idleReads(0x10, true), without);
+    // A press that begins reads the save modifier once; while held, never again.
+    RecordKeyStateQueries(true);
+    ClearKeyStateQueries();
+    Play("+71 = =");
+    RecordKeyStateQueries(false);
+    EXPECT_EQ(KeyStateQueries(), (std::vector<int>{0x70, 0x71, 0x10, 0x70, 0x71}));
+}
+
 TEST_F(OutfitsTest, PuttingOnCases) {
     const struct {
         const char* what;
