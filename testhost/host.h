@@ -65,6 +65,17 @@ struct ExitReport {
     std::vector<Box> boxes;
 };
 ExitReport ReadExitReport(const std::string& path);
+// The test programs: an end that the plug-in asks for while no test expects it
+// (outside a death test's child) is a fault, and the host then says so on
+// standard error and exits with unexpectedEndExitCode instead of the
+// plug-in's code, so that no test passes by ending its process early (exit
+// status 0, the tests after it never run). The session player leaves it off:
+// its transcript shows an end.
+inline constexpr int unexpectedEndExitCode = 97;
+void FailUnexpectedEnds(bool on);
+// True for the command line of a GoogleTest death test's child (the process
+// that runs one EXPECT_EXIT or EXPECT_DEATH statement, whose end is expected).
+bool IsDeathTestChild(int argc, char** argv);
 
 // ---- The plug-in library
 struct Plugin {

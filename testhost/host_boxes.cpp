@@ -21,6 +21,7 @@ std::mutex hostMutex;
 std::deque<int> boxAnswers;
 std::vector<Box> boxes;
 std::string exitReportFile;
+bool failUnexpectedEnds = false;
 
 }  // namespace
 
@@ -53,6 +54,14 @@ void Seam::TerminateProcess(unsigned exitCode) {
         }
     }
     std::printf("[host] the game process ended with exit code %u\n", exitCode);
+    if (failUnexpectedEnds) {
+        std::fprintf(stderr,
+                     "[host] FAILED: the plug-in ended the process (exit code %u) where no test expects it; "
+                     "the process exits with %d\n",
+                     exitCode, unexpectedEndExitCode);
+        std::fflush(nullptr);
+        std::_Exit(unexpectedEndExitCode);
+    }
     std::fflush(nullptr);
     std::_Exit(static_cast<int>(exitCode));
 }
@@ -69,6 +78,15 @@ void ClearBoxes() {
 }
 
 void SetExitReportFile(const std::string& path) { exitReportFile = path; }
+
+void FailUnexpectedEnds(bool on) { failUnexpectedEnds = on; }
+
+bool IsDeathTestChild(int argc, char** argv) {
+    static constexpr char flag[] = "--gtest_internal_run_death_test";
+    for (int i = 1; i < argc; ++i)
+        if (argv[i] && std::strncmp(argv[i], flag, sizeof flag - 1) == 0) return true;
+    return false;
+}
 
 ExitReport ReadExitReport(const std::string& path) {
     ExitReport report;

@@ -30,7 +30,9 @@ struct Chord {
     std::uint8_t slot;
 };
 
-// Under stateMutex, as the slot table it is made from.
+// Under stateMutex, as the slot table it is made from. Its tables are indexed
+// with at(): an index past one is a fault that ends the pass, never a read
+// beyond the table.
 struct PollOrder {
     bool made = false;
     std::array<std::uint32_t, quickSlotCount> codes{};      // the slot table the order was made from
@@ -59,22 +61,22 @@ void MakeOrder() REQUIRES(stateMutex) {
         const std::uint32_t code = quickKeyCodes.at(i);
         if (!IsPolledKeyCode(code)) continue;
         std::size_t at = count++;
-        for (; at > 0 && quickKeyCodes.at(slots[at - 1]) > code; --at) slots[at] = slots[at - 1];
-        slots[at] = static_cast<std::uint8_t>(i);
+        for (; at > 0 && quickKeyCodes.at(slots.at(at - 1)) > code; --at) slots.at(at) = slots.at(at - 1);
+        slots.at(at) = static_cast<std::uint8_t>(i);
     }
     std::size_t chordCount = 0;
     for (std::size_t n = 0; n < count; ++n) {
-        const std::uint8_t slot = slots[n];
+        const std::uint8_t slot = slots.at(n);
         const std::uint32_t code = quickKeyCodes.at(slot);
         const std::uint32_t modifier = IsKeyboardKeyCode(code) ? quickKeyModifiers.at(slot) : 0;
-        if (order.keyCount == 0 || order.keys[order.keyCount - 1].code != code)
-            order.keys[order.keyCount++] = PolledKey{code, static_cast<std::uint8_t>(noQuickSlot), 0,
-                                                     static_cast<std::uint8_t>(chordCount), 0};
-        PolledKey& key = order.keys[order.keyCount - 1];
+        if (order.keyCount == 0 || order.keys.at(order.keyCount - 1).code != code)
+            order.keys.at(order.keyCount++) = PolledKey{code, static_cast<std::uint8_t>(noQuickSlot), 0,
+                                                        static_cast<std::uint8_t>(chordCount), 0};
+        PolledKey& key = order.keys.at(order.keyCount - 1);
         if (modifier == 0) {
             if (key.asks++ == 0) key.slot = slot;
         } else {
-            order.chords[chordCount++] = Chord{modifier, slot};
+            order.chords.at(chordCount++) = Chord{modifier, slot};
             ++key.chordCount;
         }
     }
@@ -84,20 +86,20 @@ void MakeOrder() REQUIRES(stateMutex) {
 // else the key's own slot. One key read per chord at most.
 std::uint8_t ChooseSlot(const PolledKey& key) REQUIRES(stateMutex) {
     for (std::size_t c = key.firstChord; c < key.firstChord + key.chordCount; ++c)
-        if (GetKeyState(static_cast<int>(order.chords[c].modifier)) < 0) return order.chords[c].slot;
+        if (GetKeyState(static_cast<int>(order.chords.at(c).modifier)) < 0) return order.chords.at(c).slot;
     return key.slot;
 }
 
 // Key i is down on this pass: its press goes on, or begins and chooses its
 // slot. The pass uses the first press that has a slot.
 void SeeDown(QuickKeyPoll& poll, std::size_t i, std::uint64_t pass) REQUIRES(stateMutex) {
-    const PolledKey& key = order.keys[i];
-    const bool began = order.seenDown[i] + 1 != pass;
-    if (began) order.heldSlot[i] = key.chordCount != 0 ? ChooseSlot(key) : key.slot;
-    order.seenDown[i] = pass;
-    const std::uint8_t slot = order.heldSlot[i];
+    const PolledKey& key = order.keys.at(i);
+    const bool began = order.seenDown.at(i) + 1 != pass;
+    if (began) order.heldSlot.at(i) = key.chordCount != 0 ? ChooseSlot(key) : key.slot;
+    order.seenDown.at(i) = pass;
+    const std::uint8_t slot = order.heldSlot.at(i);
     if (poll.used == noQuickSlot && slot != noQuickSlot) poll.used = poll.pressCount;
-    poll.presses[poll.pressCount++] = QuickKeyPress{key.code, slot, began, static_cast<std::uint8_t>(i)};
+    poll.presses.at(poll.pressCount++) = QuickKeyPress{key.code, slot, began, static_cast<std::uint8_t>(i)};
 }
 
 }  // namespace
@@ -109,8 +111,8 @@ QuickKeyPoll PollQuickKeys(std::int64_t now) {
     const std::uint64_t pass = ++order.pass;
     QuickKeyPoll poll;
     std::size_t i = 0;
-    for (; i < order.keyCount && order.keys[i].code <= lastPolledKeyCode; ++i) {
-        const PolledKey& key = order.keys[i];
+    for (; i < order.keyCount && order.keys.at(i).code <= lastPolledKeyCode; ++i) {
+        const PolledKey& key = order.keys.at(i);
         const int code = static_cast<int>(key.code);
         bool down = false;
         if (key.chordCount == 0) {
@@ -129,14 +131,12 @@ QuickKeyPoll PollQuickKeys(std::int64_t now) {
         const bool padDown = !keyboardUsed && ReadGamepad(now, pad) &&
                              (gamepadModifier == 0 || IsGamepadCodeDown(pad, gamepadModifier));
         for (; i < order.keyCount; ++i) {
-            const bool down =
-                keyboardUsed ? order.seenDown[i] + 1 == pass : padDown && IsGamepadCodeDown(pad, order.keys[i].code);
+            const bool down = keyboardUsed ? order.seenDown.at(i) + 1 == pass
+                                           : padDown && IsGamepadCodeDown(pad, order.keys.at(i).code);
             if (down) SeeDown(poll, i, pass);
         }
     }
     return poll;
 }
-
-std::size_t PressedQuickSlot(std::int64_t now) { return PollQuickKeys(now).UsedSlot(); }
 
 }  // namespace Velloquin

@@ -46,9 +46,6 @@ struct QuickKeyPoll {
 // gamepad presses as they were. Allocates nothing. Under stateMutex.
 QuickKeyPoll PollQuickKeys(std::int64_t now) REQUIRES(stateMutex);
 
-// The slot the pass at `now` uses, or noQuickSlot (PollQuickKeys(now).UsedSlot()).
-std::size_t PressedQuickSlot(std::int64_t now) REQUIRES(stateMutex);
-
 // Ends every press: the next pass takes every key it finds down as newly
 // pressed (after the favourites menu was open, and for a fresh plug-in in the
 // tests). A change of the slot table does the same.

@@ -59,6 +59,14 @@ TEST_F(ErrorReportTest, NonFatalReportAnsweredYesEndsTheProcessWithExitCode0) {
     EXPECT_EQ(report.boxes[0].style, 4u);
 }
 
+// Run only by the test velloquin_unexpected_end_fails, which expects this
+// program to fail: a Yes ends the process where no death test expects it.
+TEST_F(ErrorReportTest, DISABLED_AnEndNoTestExpectsFailsTheProgram) {
+    QueueBoxAnswer(IDYES);
+    Velloquin::ReportError("Velloquin::GetPlayerID", 354, "cannot get PlayerID");
+    ADD_FAILURE() << "the process went on after a box answered Yes";
+}
+
 TEST_F(ErrorReportTest, VersionTextComesFromTheVersionRecord) {
     EXPECT_EQ(Velloquin::GetVersionText(), "2.1");
     const std::uint32_t saved = QVEXPlugin_Version.pluginVersion;

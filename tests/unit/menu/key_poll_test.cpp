@@ -130,4 +130,55 @@ TEST(KeyPollTest, EachPressBeginsOnceAndKeepsTheSlotItChose) {
     ReleaseAllKeys();
 }
 
+// Twelve slots on twelve different keys up to 0xFE, the highest keyboard code:
+// each key alone uses its slot (the highest too), every key is read once on a
+// pass with none down, and a chord key whose modifier is not held uses none.
+TEST(KeyPollTest, TwelveKeysUpToTheHighestCodeEachUseTheirSlot) {
+    const struct {
+        const char* what;
+        bool descending;    // slot 12 on the highest code, slot 23 on the lowest
+        std::uint32_t modifier;
+        bool holdModifier;
+    } cases[] = {
+        {"alone, ascending", false, 0, false},
+        {"alone, descending", true, 0, false},
+        {"chords with Shift held", false, 0x10, true},
+        {"chords with Shift held, descending", true, 0x10, true},
+        {"chords without their modifier use none", false, 0x10, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ResetWorld();
+        ResetPluginState();
+        ReleaseAllKeys();
+        std::vector<int> codes;
+        for (std::size_t i = 0; i < V::quickSlotCount; ++i) {
+            const auto code = static_cast<std::uint32_t>(c.descending ? 0xFE - i : 0xF3 + i);
+            Bind({12 + static_cast<int>(i), code, c.modifier});
+        }
+        for (std::uint32_t code = 0xF3; code <= 0xFE; ++code) codes.push_back(static_cast<int>(code));
+        RecordKeyStateQueries(true);
+        ClearKeyStateQueries();
+        EXPECT_EQ(Poll(), ".");
+        EXPECT_EQ(KeyStateQueries(), codes);
+        RecordKeyStateQueries(false);
+        SetKeyDown(0x10, c.holdModifier);
+        for (std::size_t i = 0; i < V::quickSlotCount; ++i) {
+            const std::uint32_t code = V::quickKeyCodes.at(i);
+            SetKeyDown(static_cast<int>(code), true);
+            std::ostringstream expected;
+            expected << std::hex << std::uppercase << (c.modifier && !c.holdModifier ? "" : "*") << code << "=";
+            if (c.modifier && !c.holdModifier) {
+                expected << "-!";
+            } else {
+                expected << std::dec << 12 + i << "!";
+            }
+            EXPECT_EQ(Poll(), expected.str());
+            SetKeyDown(static_cast<int>(code), false);
+            EXPECT_EQ(Poll(), ".");
+        }
+    }
+    ReleaseAllKeys();
+}
+
 }  // namespace
