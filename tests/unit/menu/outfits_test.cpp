@@ -198,6 +198,23 @@ TEST_F(OutfitsTest, ASinglePieceSavedKeepsTheOneSlotRule) {
     EXPECT_EQ(Slot(1), "empty");
 }
 
+TEST_F(OutfitsTest, AChordSavesIntoTheSlotItChooses) {
+    Carry({{"A", true}, {"C", true}});
+    {
+        V::StateLock lock(V::stateMutex);
+        V::quickKeyCodes.at(0) = 0x70;  // F1
+        V::quickKeyCodes.at(1) = 0x70;  // Ctrl+F1
+        V::quickKeyModifiers.at(1) = 0x11;
+        V::outfitSaveModifier = 0x10;  // Shift
+    }
+    Play("+10 +11 +70 = -70 -11 -10 =");
+    EXPECT_EQ(Slot(0), "empty");
+    EXPECT_EQ(Slot(1), "outfit A,C");
+    Play("+10 +70 = -70 -10 =");
+    EXPECT_EQ(Slot(0), "outfit A,C");
+    EXPECT_EQ(Equipped(), "");
+}
+
 TEST_F(OutfitsTest, NoSaveWithoutTheSettingOrInAssignmentMode) {
     Carry({{"x"}, {"A", true}, {"C", true}});
     {
