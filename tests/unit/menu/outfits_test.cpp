@@ -80,8 +80,10 @@ protected:
         V::Game::Form* const* pieces = V::SlotPieces(i, count);
         if (count == 0) return "empty";
         std::string text = V::IsOutfitSlot(i) ? "outfit " : "single ";
-        for (std::size_t n = 0; n < count; ++n)
-            text += (n > 0 ? "," : "") + reinterpret_cast<Form*>(pieces[n])->name;
+        for (std::size_t n = 0; n < count; ++n) {
+            if (n > 0) text += ',';
+            text += reinterpret_cast<Form*>(pieces[n])->name;
+        }
         return text;
     }
 
@@ -90,7 +92,8 @@ protected:
         std::string names;
         for (const std::string& line : RecordsStartingWith("equip object")) {
             const std::size_t from = line.find(' ', std::string("equip object ").size()) + 1;
-            names += (names.empty() ? "" : " ") + line.substr(from, line.find(" (") - from);
+            if (!names.empty()) names += ' ';
+            names.append(line, from, line.find(" (") - from);
         }
         ClearRecords();
         return names;
@@ -325,8 +328,11 @@ TEST_F(OutfitsTest, PuttingOnCases) {
         std::string equipped;
         for (const std::string& line : RecordsStartingWith("equip object")) {
             const std::size_t from = line.find(' ', 13) + 1;
-            equipped += (equipped.empty() ? "" : " ") + line.substr(from, line.find(" (") - from) + "#" +
-                        line.substr(line.find("word ") + 5, line.size() - line.find("word ") - 6);
+            const std::size_t word = line.find("word ") + 5;
+            if (!equipped.empty()) equipped += ' ';
+            equipped.append(line, from, line.find(" (") - from);
+            equipped += '#';
+            equipped.append(line, word, line.size() - word - 1);
         }
         EXPECT_EQ(equipped, c.equipped);
         EXPECT_EQ(use.pieces, c.pieces.size());
