@@ -210,7 +210,7 @@ void ApplyOutfitHead(const QuickItemLine& parsed, const std::string& line, int l
     }
     if (count == 0) return;  // nothing of it in this game: the slot stays as it was
     if (count == 1) {
-        LogLine("Items: slot %d holds one item: the rest of its outfit is not in this game", quickKey);
+        LogLine("Items: slot %d holds one item: no other piece of its outfit was restored", quickKey);
         PutSingleItem(j, pieces.front(), lineNumber);
         return;
     }

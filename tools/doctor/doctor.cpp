@@ -49,6 +49,7 @@ Findings Examine(const std::string& gameFolder) {
             CheckSaveModifier(findings, files, record);
             CheckItemsFiles(findings, InGameFolder(findings.gameFolder, pluginFolder));
             CheckLog(findings, findings.gameFolder);
+            CheckOutfitKinds(findings);
         } catch (const std::exception& e) {
             findings.warnings.push_back({"", 0, WarningKind::DoctorFailed, "", std::string("the check stopped: ") + e.what()});
         }

@@ -153,6 +153,9 @@ Findings Examine(const std::string& gameFolder);
 
 // The items files in itemsFolder (the plug-in's folder below the game folder).
 void CheckItemsFiles(Findings& findings, const std::string& itemsFolder);
+// What only the game knows of outfits, from the last session's log (read by
+// CheckLog first): outfit lines it skipped for the kind of their items.
+void CheckOutfitKinds(Findings& findings);
 // Reads the last game session's Velloquin.log (the Documents folder's log
 // folder, or beside the items files below gameFolder; the newer when both are there).
 void CheckLog(Findings& findings, const std::string& gameFolder);

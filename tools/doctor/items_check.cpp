@@ -56,6 +56,7 @@ std::string NoSlotMessage(const std::string& line) {
 // when the game has the items: a piece, or skipped with a warning.
 struct PieceVerdict {
     int line = 0;
+    std::size_t slot = 0;
     std::string item;  // ItemKey; empty when the line names no item
     bool piece = false;
     WarningKind kind = WarningKind::ItemsNoId;
@@ -72,6 +73,7 @@ std::vector<PieceVerdict> JudgePieces(const OutfitLines& outfit, const std::stri
     for (const auto& [number, parsed] : outfit.pieces) {
         PieceVerdict& verdict = verdicts.emplace_back();
         verdict.line = number;
+        verdict.slot = outfit.slot;
         std::uint32_t localId = 0;
         const LocalIdReading reading = ReadLocalFormID(parsed.localId, parsed.dataFile, localId);
         if (parsed.localId.empty() || parsed.dataFile.empty()) {
@@ -235,7 +237,7 @@ void CheckFile(Findings& findings, const std::string& folder, const std::string&
                 line.quickKeys.push_back(firstQuickKey + static_cast<int>(j));
                 bool judged = false;
                 for (const PieceVerdict& v : verdicts) {
-                    if (v.line != number) continue;
+                    if (v.line != number || v.slot != j) continue;
                     judged = true;
                     if (v.piece && line.status == "skipped") line.status = "piece";
                     if (!v.piece) warn(v.kind, v.message);
@@ -377,6 +379,27 @@ void CheckFile(Findings& findings, const std::string& folder, const std::string&
 }
 
 }  // namespace
+
+void CheckOutfitKinds(Findings& findings) {
+    // The log's words: "line 3 not restored (outfit slot 12): an outfit holds equipment only (form type 48)",
+    // and "... the slot's item on line 2 is no equipment (form type 48)".
+    for (const std::string& text : findings.log.notRestored) {
+        if (text.find("(outfit slot ") == std::string::npos) continue;
+        const std::string where = text.substr(0, text.find(" not restored"));
+        if (text.find("is no equipment") != std::string::npos)
+            findings.warnings.push_back(
+                {findings.log.file, 0, WarningKind::ItemsOutfitNotEquipment, "Items: " + text,
+                 "in the last game, " + where + " of the character's slot file belonged to an outfit whose slot line "
+                 "names an item that is not armour or clothes, so the slot held that item alone and the outfit lines "
+                 "were skipped. Outfits hold armour and clothes only: save the outfit again, or remove its "
+                 "\"Outfit\" lines."});
+        else if (text.find("holds equipment only") != std::string::npos)
+            findings.warnings.push_back(
+                {findings.log.file, 0, WarningKind::ItemsOutfitPieceKind, "Items: " + text,
+                 "in the last game, " + where + " of the character's slot file named a piece that is not armour or "
+                 "clothes, so the outfit was read without it. Outfits hold armour and clothes only."});
+    }
+}
 
 void CheckItemsFiles(Findings& findings, const std::string& folder) {
     std::error_code error;

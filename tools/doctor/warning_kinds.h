@@ -41,6 +41,8 @@ enum class WarningKind {
     ItemsOutfitNoSlotLine,
     ItemsOutfitRepeated,
     ItemsOutfitTooMany,
+    ItemsOutfitNotEquipment,
+    ItemsOutfitPieceKind,
     // The controller.
     ModifierIgnored,
     ModifierBound,
@@ -95,6 +97,8 @@ inline constexpr WarningKindInfo warningKinds[] = {
     {WarningKind::ItemsOutfitNoSlotLine, "items-outfit-no-slot-line", "an outfit line without a line for its slot above it; skipped"},
     {WarningKind::ItemsOutfitRepeated, "items-outfit-repeated", "an outfit line naming a piece the outfit already has; skipped"},
     {WarningKind::ItemsOutfitTooMany, "items-outfit-too-many", "an outfit line after the outfit's twelfth piece; skipped"},
+    {WarningKind::ItemsOutfitNotEquipment, "items-outfit-not-equipment", "the last game read outfit lines whose slot line names no armour or clothes; the slot held that item alone"},
+    {WarningKind::ItemsOutfitPieceKind, "items-outfit-piece-kind", "the last game skipped an outfit line naming an item that is not armour or clothes"},
     {WarningKind::ModifierIgnored, "modifier-ignored", "an iQuickKeyModifier that is not a gamepad button code; ignored"},
     {WarningKind::ModifierBound, "modifier-bound", "the gamepad modifier is also a slot's key"},
     {WarningKind::GamepadNoModifier, "gamepad-no-modifier", "a gamepad quick key without a modifier on a button the game uses in free play"},

@@ -3,6 +3,7 @@
 // between single-item slots only; bad outfit lines skipped without a box.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include "core/slots.h"
 #include "persistence/items_file.h"
 #include "fixture.h"

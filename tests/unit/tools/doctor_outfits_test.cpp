@@ -2,13 +2,23 @@
 // status of each line, and a warning for each outfit line the plug-in skips.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "config/settings.h"
+#include "core/log.h"
+#include "core/slots.h"
+#include "core/state.h"
+#include "datafiles.h"
 #include "doctor/doctor.h"
 #include "doctor/findings.h"
+#include "forms.h"
 #include "game_folder.h"
+#include "host.h"
+#include "persistence/items_file.h"
+#include "shell_folders.h"
 
 namespace {
 
@@ -92,12 +102,16 @@ TEST(DoctorOutfits, ExplainsEachSkippedOutfitLine) {
         const char* code;
         int line;
         const char* says;
+        const char* status = "skipped";  // of that line
     };
     const Case cases[] = {
         {"no slot line above", "Outfit12 |000900|Armory.esp\r\nQuickKey12 |000901|Armory.esp\r\n",
          "items-outfit-no-slot-line", 1, "no \"QuickKey12 |\" line comes before this line"},
         {"another slot's line above", "QuickKey13 |000900|Armory.esp\r\nOutfit12 |000901|Armory.esp\r\n",
          "items-outfit-no-slot-line", 2, "belongs to no outfit"},
+        {"one line for two outfits, one without its slot line",
+         "QuickKey13 |000900|Armory.esp\r\nOutfit12 |Outfit13 |000901|Armory.esp\r\n", "items-outfit-no-slot-line", 2,
+         "no \"QuickKey12 |\" line", "piece"},
         {"a piece listed twice", "QuickKey12 |000900|Armory.esp\r\nOutfit12 |000901|Armory.esp\r\nOutfit12 |0x901|ARMORY.ESP\r\n",
          "items-outfit-repeated", 3, "already has this item"},
         {"the first piece again", "QuickKey12 |000900|Armory.esp\r\nOutfit12 |000900|Armory.esp\r\n",
@@ -116,7 +130,7 @@ TEST(DoctorOutfits, ExplainsEachSkippedOutfitLine) {
         EXPECT_STREQ(CodeOf(f.warnings[0].kind), c.code) << c.what;
         EXPECT_EQ(f.warnings[0].line, c.line) << c.what;
         EXPECT_NE(f.warnings[0].message.find(c.says), std::string::npos) << c.what << ": " << f.warnings[0].message;
-        EXPECT_EQ(f.itemsFiles.at(0).lines.at(static_cast<std::size_t>(c.line - 1)).status, "skipped") << c.what;
+        EXPECT_EQ(f.itemsFiles.at(0).lines.at(static_cast<std::size_t>(c.line - 1)).status, c.status) << c.what;
     }
     // Twelve pieces are kept of the thirteen.
     const Findings f = ExamineItems(thirteen);
@@ -137,6 +151,49 @@ TEST(DoctorOutfits, ReportsShowTheOutfit) {
     EXPECT_NE(text.str().find("Outfits hold armour and clothes only"), std::string::npos);
     EXPECT_NE(json.str().find("\"outfits\": [{\"slot\": 17, \"pieceLines\": [1, 2]}]"), std::string::npos) << json.str();
     EXPECT_NE(json.str().find("\"outfitLine\": true"), std::string::npos);
+}
+
+// What only the game knows (the kind of each item) comes from the log the
+// plug-in's reader wrote: a weapon on an outfit's slot line, a weapon as a
+// piece.
+TEST(DoctorOutfitLog, KindsOnlyTheGameKnowsComeFromTheLog) {
+    using namespace Velloquin;
+    StopLog();
+    TestHost::ResetWorld();
+    TestHost::ClearGameFolder();
+    ResetRuntimeState();
+    TestHost::LoadGame({{"Halvorine.esm", TestHost::FileKind::Full}, {"Armory.esp", TestHost::FileKind::Full}},
+                       {{"Halvorine.esm", 0x01A2B3, TestHost::typeWeapon, {}, "Rifle"},
+                        {"Armory.esp", 0x900, TestHost::typeEquipment, {}, "Coat"},
+                        {"Armory.esp", 0x901, TestHost::typeEquipment, {}, "Gloves"}});
+    TestHost::WriteGameFile(".\\Data\\QVEX\\Plugins\\Velloquin\\VelloquinItems_2A.txt",
+                            "QuickKey12 |01A2B3|Halvorine.esm\r\nOutfit12 |000900|Armory.esp\r\n"
+                            "QuickKey13 |000900|Armory.esp\r\nOutfit13 |01A2B3|Halvorine.esm\r\n"
+                            "Outfit13 |000901|Armory.esp\r\n");
+    StartLog(ReadLogEnabled());
+    {
+        StateLock lock(stateMutex);
+        ReloadFavoriteItems();
+        EXPECT_FALSE(IsOutfitSlot(0));
+        EXPECT_NE(quickItems[0], nullptr);
+        EXPECT_TRUE(IsOutfitSlot(1));
+        EXPECT_EQ(quickOutfitSize[1], 2u);
+    }
+    StopLog();
+
+    const Findings f = Examine("");
+    std::vector<std::pair<std::string, std::string>> found;
+    for (const Warning& w : f.warnings)
+        if (w.kind == WarningKind::ItemsOutfitNotEquipment || w.kind == WarningKind::ItemsOutfitPieceKind)
+            found.emplace_back(CodeOf(w.kind), w.message.substr(0, w.message.find(" of the character")));
+    EXPECT_EQ(found, (std::vector<std::pair<std::string, std::string>>{
+                         {"items-outfit-not-equipment", "in the last game, line 2"},
+                         {"items-outfit-piece-kind", "in the last game, line 4"}}))
+        << Dump(f);
+    StopLog();
+    ResetRuntimeState();
+    TestHost::ResetShellFolders();
+    TestHost::ClearGameFolder();
 }
 
 }  // namespace
