@@ -33,6 +33,7 @@ struct PlayerWorld {
     std::deque<std::vector<DamagePair>> damageMemory;
     int lockDepth = 0;
     std::vector<std::string> lockErrors;
+    std::uint64_t equippedQuestions = 0;
 };
 
 PlayerWorld& World() {
@@ -97,6 +98,7 @@ bool HostItemCount(Player* player, std::uint32_t* out, const Form* form, bool) {
 
 bool HostIsEquipped(Player* player, const Form* form) {
     if (!IsThePlayer(player, "IsEquipped")) return false;
+    ++World().equippedQuestions;
     return World().equipped.count(form) != 0;
 }
 
@@ -209,6 +211,8 @@ bool DropAll(Form* form) {
         dropped = true;
     }
     if (auto found = world.countOverride.find(form); found != world.countOverride.end()) found->second = 0;
+    // What the player no longer carries is no longer worn.
+    world.equipped.erase(form);
     Publish();
     return dropped;
 }
@@ -239,6 +243,8 @@ void SetEquipped(Form* form, bool equipped) {
 void GivePower(Form* power, float answer) { World().powers[power] = answer; }
 
 void SetDamage(Form* form, std::vector<std::pair<Form*, float>> pairs) { World().damage[form] = std::move(pairs); }
+
+std::uint64_t IsEquippedQuestions() { return World().equippedQuestions; }
 
 int InventoryLockDepth() { return World().lockDepth; }
 

@@ -97,12 +97,14 @@ InventoryEntry& EntryAt(std::size_t position);
 // The host's item count: the sum over the entries holding the form, unless set.
 void SetItemCount(Form* form, std::uint32_t count);
 void SetEquipped(Form* form, bool equipped);
+// How often the plug-in asked IsEquipped since the last reset.
+std::uint64_t IsEquippedQuestions();
 // The game uses one item of the form up: the first entry holding any loses one,
 // and its stacks when it was the last (a count set with SetItemCount drops by
 // one too). False when none is carried.
 bool UseUpOne(Form* form);
 // The player drops every item of the form: its entries leave the inventory
-// list. False when none was there.
+// list and it is no longer worn. False when none was there.
 bool DropAll(Form* form);
 // The power test answers exactly 1.0 for owned powers (`answer` for tests of odd values).
 void GivePower(Form* power, float answer = 1.0f);

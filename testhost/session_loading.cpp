@@ -40,6 +40,7 @@ void LoadTheGame(Session& session) {
         } else {
             const std::size_t position = AddItem(form, item.count);
             if (!item.stackName.empty()) SetStackName(position, 0, item.stackName);
+            if (item.worn) SetEquipped(form, true);
         }
     }
     for (const auto& [slot, ref] : session.nativeSlots) SetNativeSlot(slot, LoadedForm(ref.file, ref.localId));

@@ -77,6 +77,20 @@ void UseUp(Session& session, const StepArgs& args) {
     session.out << "  player: uses up one " << Session::Quote(form->name) << "\n";
 }
 
+// The player puts on or takes off a carried item during play (as the game's
+// own menus would); the state is given again after later loads.
+void WearStep(Session& session, const StepArgs& args, bool wear) {
+    Form* form = session.Loaded(args[0], args[1]);
+    Session::Carried* item = CarriedItem(session, args[0], Session::Number(args[1]));
+    if (!item) session.Fail("the player carries no " + args[1] + " of " + args[0]);
+    item->worn = wear;
+    SetEquipped(form, wear);
+    session.out << "  player: " << (wear ? "puts on " : "takes off ") << Session::Quote(form->name) << "\n";
+}
+
+void Wear(Session& session, const StepArgs& args) { WearStep(session, args, true); }
+void TakeOff(Session& session, const StepArgs& args) { WearStep(session, args, false); }
+
 void PlayerId(Session& session, const StepArgs& args) {
     if (args[0] != "none") return SetPlayerId(std::stoull(args[0], nullptr, 0));
     RemovePlayerIdHolder();
@@ -118,6 +132,8 @@ const std::vector<StepRow>& PlayerSteps() {
         {{"pick-up", "FILE LOCALID [COUNT]", 2, "the player picks up items during play, without a load (1 when COUNT is not given; carried after later loads too)"}, &PickUp},
         {{"drop", "FILE LOCALID", 2, "the player drops every item of the form during play (no longer carried after later loads)"}, &Drop},
         {{"use-up", "FILE LOCALID", 2, "the player uses one item of the form up during play"}, &UseUp},
+        {{"wear", "FILE LOCALID", 2, "the player puts on a carried item during play (worn after later loads too)"}, &Wear},
+        {{"take-off", "FILE LOCALID", 2, "the player takes off a worn item during play"}, &TakeOff},
         {{"stack-name", "FILE LOCALID NAME", 3, "a custom name on the first stack of a carried item"}, &StackName},
         {{"know-power", "FILE LOCALID", 2, "a power the player knows (given again after each load)"}, &KnowPower},
         {{"native-slot", "N FILE LOCALID|N none", 2, "the item in the game's own quick slot N (0-9; given again after each load)"}, &NativeSlot},

@@ -50,6 +50,7 @@ struct Session {
         std::uint32_t count;
         bool power;
         std::string stackName = {};  // the custom name of its first stack
+        bool worn = false;           // the player wears it (given again after each load)
     };
     std::vector<Carried> carried;
     std::map<std::string, Form*> keywords;  // editor id -> keyword

@@ -25,7 +25,41 @@ constexpr DWORD valueBufferSize = 10000;
 constexpr std::size_t pathLimit = 255;  // a settings path must stay below this length
 const char* const settingsFiles[] = {"Velloquin", "VelloquinCustom"};
 
+// [Outfits] iSaveModifier of both files (the later file's value wins), then
+// checked against the keys the slots use as they were finally bound.
+void ReadSaveModifier(SettingsRecord& record, const std::string& gameFolder) {
+    for (const char* baseName : record.filesRead) {
+        const std::string value = ReadIniValue(baseName, "Outfits", "iSaveModifier", "", gameFolder);
+        if (value.empty()) continue;
+        std::uint32_t code = 0;
+        SaveModifierValue::Kind kind = SaveModifierValue::Unreadable;
+        if (ParseHexUInt32(value, code)) {
+            kind = code == 0                  ? SaveModifierValue::None
+                   : IsSaveModifierCode(code) ? SaveModifierValue::Set
+                                              : SaveModifierValue::NotModifier;
+            if (kind != SaveModifierValue::NotModifier) record.requestedSaveModifier = code;
+        }
+        record.saveModifierValues.push_back(SaveModifierValue{baseName, value, kind, code});
+    }
+    const std::uint32_t save = record.requestedSaveModifier;
+    if (save == 0) return;
+    const auto clash = [&](SaveModifierClash why, std::size_t slot) {
+        record.saveModifierClash = why;
+        record.saveModifierClashSlot = slot;
+    };
+    for (std::size_t k = 0; k < quickSlotCount && record.saveModifierClash == SaveModifierClash::None; ++k) {
+        if (record.codes.at(k) != 0 && ChordKeysOverlap(save, record.codes.at(k))) clash(SaveModifierClash::SlotKey, k);
+        else if (record.modifiers.at(k) != 0 && ChordKeysOverlap(save, record.modifiers.at(k)))
+            clash(SaveModifierClash::ChordModifier, k);
+    }
+    if (record.saveModifierClash == SaveModifierClash::None && save == record.gamepadModifier)
+        clash(SaveModifierClash::GamepadModifier, 0);
+    if (record.saveModifierClash == SaveModifierClash::None) record.saveModifier = save;
+}
+
 }  // namespace
+
+bool IsSaveModifierCode(std::uint32_t code) { return IsChordModifierCode(code) || IsGamepadButtonCode(code); }
 
 bool SettingsFileExists(const std::string& folder, const std::string& fileName) {
     if (folder.empty() || fileName.empty()) return false;
@@ -154,6 +188,7 @@ SettingsRecord ReadSettings(const std::string& gameFolder) {
         record.modifierValues.push_back(ModifierValue{baseName, value, kind, code});
     }
     for (std::size_t k = 0; k < quickSlotCount; ++k) record.modifiers.at(k) = modifierWith(k, codes.at(k));
+    ReadSaveModifier(record, gameFolder);
     return record;
 }
 
@@ -176,6 +211,7 @@ void ApplySettings(const SettingsRecord& record) {
         quickKeyModifiers.at(k) = record.modifiers.at(k);
     }
     gamepadModifier = record.gamepadModifier;
+    outfitSaveModifier = record.saveModifier;
     SetLogEnabled(record.logEnabled);
 }
 

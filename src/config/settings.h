@@ -13,7 +13,8 @@ namespace Velloquin {
 
 extern const std::string settingsFolder;  // ".\Data\QVEX\Plugins\"
 
-// Resets and refills quickKeyVisible, quickKeyCodes, quickKeyModifiers and gamepadModifier from
+// Resets and refills quickKeyVisible, quickKeyCodes, quickKeyModifiers, gamepadModifier and
+// outfitSaveModifier from
 // Velloquin.ini, then VelloquinCustom.ini: ReadSettings, then ApplySettings.
 void LoadSettings() REQUIRES(stateMutex);
 
@@ -76,6 +77,31 @@ struct ModifierValue {
     std::uint32_t code;    // the code read (Set, NotGamepad)
 };
 
+// What reading the settings did with one non-empty [Outfits] iSaveModifier
+// value, in reading order: a later file's value replaces an earlier one's.
+struct SaveModifierValue {
+    enum Kind {
+        Set,          // Shift, Ctrl or Alt (either side or one side), or a gamepad button or trigger
+        None,         // 0: saving outfits is off (a custom file's 0 turns the main file's off)
+        Unreadable,   // no hexadecimal digit, or more than 32 bits: ignored
+        NotModifier,  // any other code: ignored
+    };
+    const char* baseName;  // "Velloquin" or "VelloquinCustom"
+    std::string value;     // as the profile reader gave it
+    Kind kind;
+    std::uint32_t code;    // the code read (Set, NotModifier)
+};
+
+// Why the save modifier the files give is not used: holding it would also
+// press a slot's key, a chord's modifier or the gamepad modifier, so one press
+// would both save and use.
+enum class SaveModifierClash {
+    None,
+    SlotKey,          // it is (or holds) the key of slot `saveModifierClashSlot`
+    ChordModifier,    // it is (or holds) the modifier of slot `saveModifierClashSlot`'s chord
+    GamepadModifier,  // it is [Gamepad] iQuickKeyModifier
+};
+
 // One non-empty [Log] bEnabled value, in reading order: "0" turns the log
 // off, "1" on; any other value is ignored.
 struct LogSettingValue {
@@ -96,6 +122,13 @@ struct SettingsRecord {
     std::array<std::uint32_t, quickSlotCount> requestedModifiers{};
     std::array<std::uint32_t, quickSlotCount> modifiers{};
     std::vector<ChordModifierValue> chordModifierValues;
+    // [Outfits] iSaveModifier as the files give it, and as the plug-in uses
+    // it (0 when off or when it clashes with a key the slots use).
+    std::uint32_t requestedSaveModifier = 0;
+    std::uint32_t saveModifier = 0;
+    SaveModifierClash saveModifierClash = SaveModifierClash::None;
+    std::size_t saveModifierClashSlot = 0;
+    std::vector<SaveModifierValue> saveModifierValues;
     bool logEnabled = true;                            // [Log] bEnabled; the log is on unless a file says 0
     std::vector<LogSettingValue> logValues;
     std::vector<const char*> filesRead;                // the base names of the files that exist, in reading order
@@ -114,7 +147,12 @@ SettingsRecord ReadSettings(const std::string& gameFolder);
 // other settings.
 bool ReadLogEnabled(std::vector<LogSettingValue>* values = nullptr, const std::string& gameFolder = inWorkingFolder);
 
-// Makes the record's codes, chord modifiers, visibility, gamepad modifier and log switch the plug-in's.
+// True for a code that can be the outfit save modifier: a chord modifier key
+// or a gamepad button or trigger.
+bool IsSaveModifierCode(std::uint32_t code);
+
+// Makes the record's codes, chord modifiers, visibility, gamepad modifier,
+// outfit save modifier and log switch the plug-in's.
 void ApplySettings(const SettingsRecord& record) REQUIRES(stateMutex);
 
 // Writes what the record says into the log: each file read, each slot bound

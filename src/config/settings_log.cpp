@@ -16,6 +16,44 @@ const char* WhyIgnored(SettingsValueEffect::Kind kind) {
     }
 }
 
+void WriteSaveModifierLines(const SettingsRecord& record) {
+    for (const SaveModifierValue& value : record.saveModifierValues) {
+        switch (value.kind) {
+            case SaveModifierValue::Set:
+                LogLine("Settings: outfit save modifier 0x%X %s (%s.ini)", value.code, GetKeyName(value.code).c_str(),
+                        value.baseName);
+                break;
+            case SaveModifierValue::None: LogLine("Settings: outfits are not saved by key (%s.ini)", value.baseName); break;
+            case SaveModifierValue::Unreadable:
+                LogLine("Settings: %s.ini [Outfits] iSaveModifier=%s ignored: no hexadecimal number of at most 32 bits",
+                        value.baseName, value.value.c_str());
+                break;
+            case SaveModifierValue::NotModifier:
+                LogLine("Settings: %s.ini [Outfits] iSaveModifier=%s ignored: neither Shift, Ctrl or Alt nor a button "
+                        "of a controller",
+                        value.baseName, value.value.c_str());
+                break;
+        }
+    }
+    const std::uint32_t code = record.requestedSaveModifier;
+    const int quickKey = firstQuickKey + static_cast<int>(record.saveModifierClashSlot);
+    switch (record.saveModifierClash) {
+        case SaveModifierClash::None: break;
+        case SaveModifierClash::SlotKey:
+            LogLine("Settings: outfit save modifier 0x%X ignored: it is also the key of slot %d, so outfits are not "
+                    "saved by key", code, quickKey);
+            break;
+        case SaveModifierClash::ChordModifier:
+            LogLine("Settings: outfit save modifier 0x%X ignored: it is also the modifier of slot %d's chord, so "
+                    "outfits are not saved by key", code, quickKey);
+            break;
+        case SaveModifierClash::GamepadModifier:
+            LogLine("Settings: outfit save modifier 0x%X ignored: it is also the gamepad modifier, so outfits are not "
+                    "saved by key", code);
+            break;
+    }
+}
+
 void WriteSettingsLines(const SettingsRecord& record) {
     if (record.filesRead.empty())
         LogLine("Settings: neither Velloquin.ini nor VelloquinCustom.ini is in %s: every slot shown, no key bound",
@@ -61,6 +99,7 @@ void WriteSettingsLines(const SettingsRecord& record) {
                 break;
         }
     }
+    WriteSaveModifierLines(record);
     for (const LogSettingValue& value : record.logValues)
         if (!value.read)
             LogLine("Settings: %s.ini [Log] bEnabled=%s ignored: only 0 (off) and 1 (on) are read", value.baseName,

@@ -194,4 +194,18 @@ bool ComputeSlotDetails(std::int32_t index, const Game::Form* form, Game::Player
     return true;
 }
 
+bool ComputeOutfitDetails(std::int32_t index, const Game::Form* const* pieces, std::size_t count,
+                          Game::Player* player, Game::InventoryList* inventory, SlotDetails& details,
+                          const std::uint32_t* carriedPositions) {
+    std::size_t first = 0;
+    while (first < count && carriedPositions[first] == notCarried) ++first;
+    if (first == count) return ComputeSlotDetails(index, count > 0 ? pieces[0] : nullptr, player, inventory, details, notCarried);
+    if (!ComputeSlotDetails(index, pieces[first], player, inventory, details, carriedPositions[first])) return false;
+    details.name += " +" + std::to_string(count - 1);
+    for (std::size_t n = first + 1; n < count && details.isEquipped; ++n)
+        if (carriedPositions[n] != notCarried && pieces[n] && !(player && Game::IsEquipped(player, pieces[n])))
+            details.isEquipped = false;
+    return true;
+}
+
 }  // namespace Velloquin

@@ -47,6 +47,15 @@ bool ComputeSlotDetails(std::int32_t index, const Game::Form* form, Game::Player
                         Game::InventoryList* inventory, SlotDetails& details, std::uint32_t carriedPosition)
     REQUIRES(stateMutex);
 
+// Fills `details` for an outfit slot of `count` pieces, each with its
+// carried position (as FindCarriedEntries finds them): the details of its
+// first carried piece, named "<that piece's name> +N" (N the outfit's other
+// pieces), equipped when every carried piece is worn. With no piece carried,
+// what a single-item slot whose item (the first piece) is not carried shows.
+bool ComputeOutfitDetails(std::int32_t index, const Game::Form* const* pieces, std::size_t count,
+                          Game::Player* player, Game::InventoryList* inventory, SlotDetails& details,
+                          const std::uint32_t* carriedPositions) REQUIRES(stateMutex);
+
 std::vector<const Game::Form*> GetOwnedPowers(Game::Player* player);
 std::string GetStackName(void* extraList);
 

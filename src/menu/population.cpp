@@ -1,9 +1,12 @@
 // Filling the favourites menu's movie: the twelve extra entries, padding to
 // 24 entries, then the player's choice.
+#include <algorithm>
+
 #include "items/movie.h"
 #include "items/slot_details.h"
 #include "menu/runtime.h"
 #include "core/error_report.h"
+#include "core/slots.h"
 #include "core/log.h"
 #include "core/state.h"
 
@@ -57,16 +60,32 @@ SlotOutcome PushFilledSlot(Pusher& push, const SlotDetails& d) {
 
 // Pushes the twelve slots; false when a ConstructItem call failed.
 bool PushSlots(Pusher& push, Game::Player* player, Game::InventoryList* inventory) REQUIRES(stateMutex) {
-    const Game::Form* items[quickSlotCount];
-    for (std::size_t i = 0; i < quickSlotCount; ++i) items[i] = quickItems.at(i);
-    std::uint32_t carriedAt[quickSlotCount];
-    FindCarriedEntries(items, quickSlotCount, inventory, carriedAt);
+    // Every slot's forms, looked up in one walk: a single item, or each piece
+    // of an outfit. Slot i's forms start at first[i] and number size[i].
+    const Game::Form* forms[quickSlotCount * outfitPieceLimit];
+    std::size_t first[quickSlotCount];
+    std::size_t size[quickSlotCount];
+    std::size_t formCount = 0;
+    for (std::size_t i = 0; i < quickSlotCount; ++i) {
+        first[i] = formCount;
+        Game::Form* const* pieces = SlotPieces(i, size[i]);
+        size[i] = std::min(size[i], outfitPieceLimit);
+        for (std::size_t n = 0; n < size[i]; ++n) forms[formCount++] = pieces[n];
+        if (size[i] == 0) forms[formCount++] = nullptr;  // an empty slot keeps its place
+    }
+    std::uint32_t carriedAt[quickSlotCount * outfitPieceLimit];
+    FindCarriedEntries(forms, formCount, inventory, carriedAt);
     for (std::int32_t i = 0; i < static_cast<std::int32_t>(quickSlotCount); ++i) {
         SlotDetails details = MakeSlotDetails(i);
         details.visible = quickKeyVisible.at(i);
-        const Game::Form* item = items[i];
+        const Game::Form* item = quickItems.at(i);
+        const std::size_t at = first[i];
+        const bool filled = item && (IsOutfitSlot(static_cast<std::size_t>(i))
+                                         ? ComputeOutfitDetails(i, &forms[at], size[i], player, inventory, details,
+                                                                &carriedAt[at])
+                                         : ComputeSlotDetails(i, item, player, inventory, details, carriedAt[at]));
         SlotOutcome outcome;
-        if (!item || !ComputeSlotDetails(i, item, player, inventory, details, carriedAt[i])) {
+        if (!filled) {
             details = MakeSlotDetails(i);
             details.visible = quickKeyVisible.at(i);
             details.name = "Empty Slot";

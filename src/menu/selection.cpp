@@ -25,12 +25,31 @@ Game::Form* ItemBeingAssigned() {
     return manager ? Game::ReadField<Game::Form*>(manager, Game::Layout::favoritesAssigning) : nullptr;
 }
 
+// The choice whose outfit use the log told last: the opening of the
+// favourites menu (its open time) and the number chosen. A kept selection is
+// applied on every pass and logged once.
+std::int64_t loggedChoiceOpenTime GUARDED_BY(stateMutex) = 0;
+std::int32_t loggedChoice GUARDED_BY(stateMutex) = -1;
+
+void UseOutfitByChoice(std::int32_t k, std::size_t slot) REQUIRES(stateMutex) {
+    const OutfitUse use = PutOnOutfit(slot);
+    if (loggedChoice == k && loggedChoiceOpenTime == favoritesMenuOpenTime) return;
+    loggedChoice = k;
+    loggedChoiceOpenTime = favoritesMenuOpenTime;
+    if (!LogActive()) return;
+    try {
+        LogLine("Slot %d chosen in the favourites menu: %s", k, OutfitUseText(use).c_str());
+    } catch (...) {  // the log never stops the choice
+    }
+}
+
 }  // namespace
 
 void ProcessMenuSelection() {
     std::int32_t k = -1;
     if (!GetMenuInt("FavoritesMenu", "root1.Menu_mc.iLastSelectedQuickKey", &k, openFavoritesMenu)) return;
     if (k < 0 || k > 23) return;
+    if (k != loggedChoice) loggedChoice = -1;  // another choice came between: the next one is logged again
     if (k < firstQuickKey) {
         if (!Game::MenuModeContext()) return;
         if (k >= nativeSlotCount) return;
@@ -40,7 +59,11 @@ void ProcessMenuSelection() {
     }
     const int j = k - firstQuickKey;
     if (!Game::MenuModeContext()) {
-        if (j >= 0 && j < static_cast<int>(quickSlotCount) && quickItems.at(j)) ActivateQuickItem(quickItems.at(j));
+        if (j < 0 || j >= static_cast<int>(quickSlotCount) || !quickItems.at(j)) return;
+        if (IsOutfitSlot(static_cast<std::size_t>(j)))
+            UseOutfitByChoice(k, static_cast<std::size_t>(j));
+        else
+            ActivateQuickItem(quickItems.at(j));
         return;
     }
     if (!Game::IsMenuOpen("InventoryMenu") && !Game::IsMenuOpen("PowersMenu")) return;

@@ -5,6 +5,7 @@
 
 #include "config/settings.h"
 #include "items/icons.h"
+#include "menu/gamepad.h"
 #include "menu/key_poll.h"
 #include "menu/runtime.h"
 #include "persistence/items_file.h"
@@ -43,16 +44,62 @@ void LogKeyUse(const QuickKeyPress& press, const Game::Form* item) REQUIRES(stat
     }
 }
 
+// An outfit slot's key: the pieces are put on on every pass the key is down
+// (worn pieces are skipped), and the log tells the press's first pass.
+void UseOutfitByKey(const QuickKeyPress& press) REQUIRES(stateMutex) {
+    const OutfitUse use = PutOnOutfit(press.slot);
+    if (pressTold.at(press.key)) return;
+    pressTold.at(press.key) = true;
+    if (!LogActive()) return;
+    try {
+        LogLine("Key 0x%X uses slot %d: %s", press.code, firstQuickKey + static_cast<int>(press.slot),
+                OutfitUseText(use).c_str());
+    } catch (...) {  // the log never stops the key's use
+    }
+}
+
+// Which presses began with the outfit save modifier held (under stateMutex),
+// by the key's place in the polling order: such a press saves when it begins
+// and does nothing else for as long as it is held.
+std::array<bool, quickSlotCount> pressSaves GUARDED_BY(stateMutex){};
+
+// Read only on a pass where a press begins, so a pass with no key down reads
+// nothing more than before.
+bool SaveModifierHeld(std::int64_t now) REQUIRES(stateMutex) {
+    const std::uint32_t save = outfitSaveModifier;
+    if (save == 0) return false;
+    if (IsGamepadButtonCode(save)) {
+        GamepadReading pad;
+        return ReadGamepad(now, pad) && IsGamepadCodeDown(pad, save);
+    }
+    return GetKeyState(static_cast<int>(save)) < 0;
+}
+
 void PollKeys(std::int64_t now) REQUIRES(stateMutex) {
     const QuickKeyPoll poll = PollQuickKeys(now);
-    for (std::size_t n = 0; n < poll.pressCount; ++n)
-        if (poll.presses[n].began) pressTold.at(poll.presses[n].key) = false;
-    if (poll.used != noQuickSlot) {
+    int saveHeld = -1;  // not read yet
+    for (std::size_t n = 0; n < poll.pressCount; ++n) {
+        const QuickKeyPress& press = poll.presses[n];
+        if (!press.began) continue;
+        pressTold.at(press.key) = false;
+        pressSaves.at(press.key) = false;
+        if (press.slot == noQuickSlot || outfitSaveModifier == 0) continue;
+        if (saveHeld < 0) saveHeld = SaveModifierHeld(now) ? 1 : 0;
+        if (saveHeld == 0) continue;
+        pressSaves.at(press.key) = true;
+        pressTold.at(press.key) = true;
+        if (!Game::MenuModeContext()) SaveOutfit(press.slot);
+    }
+    if (poll.used != noQuickSlot && !pressSaves.at(poll.presses.at(poll.used).key)) {
         const QuickKeyPress& press = poll.presses.at(poll.used);
         Game::Form* item = quickItems.at(press.slot);
         const bool use = item && !Game::MenuModeContext();
-        if (use || !item) LogKeyUse(press, item);
-        if (use) ActivateQuickItem(item);
+        if (use && IsOutfitSlot(press.slot)) {
+            UseOutfitByKey(press);
+        } else {
+            if (use || !item) LogKeyUse(press, item);
+            if (use) ActivateQuickItem(item);
+        }
     }
     lastUpdateTime = now;
 }

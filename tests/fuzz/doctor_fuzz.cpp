@@ -4,7 +4,7 @@
 //   nothing beyond U+10FFFF) and valid JSON;
 // - both reports give the same exit status, the one the JSON states;
 // - both reports show each slot as the plug-in's own settings load leaves it
-//   (shown or hidden, and its key code);
+//   (shown or hidden, and its key code), and --json the outfit save modifier;
 // - when every item the items file names exists in the game and may stand in
 //   a slot (and, in a file with outfit lines, is armour or clothes), the lines
 //   the doctor says take effect hold exactly the items the plug-in's own
@@ -401,6 +401,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t leng
             Check(text.str().compare(at + row.size(), expected.size(), expected) == 0,
                   "a slot in the text report unlike the plug-in's", text.str());
         }
+    }
+    if (!slots.empty()) {
+        Check(root["saveModifier"]["used"].number == Velloquin::outfitSaveModifier,
+              "the outfit save modifier in --json unlike the plug-in's", report);
     }
     CheckItems(root, report);
     return 0;

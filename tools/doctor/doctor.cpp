@@ -49,6 +49,7 @@ Findings Examine(const std::string& gameFolder) {
             CheckSettings(findings, settings, files, record);
             CheckGamepad(findings, files, record);
             CheckChords(findings, files, record);
+            CheckSaveModifier(findings, files, record);
             CheckItemsFiles(findings, InGameFolder(findings.gameFolder, pluginFolder));
             CheckLog(findings, findings.gameFolder);
             CheckOutfitKinds(findings);

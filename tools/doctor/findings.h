@@ -62,6 +62,14 @@ struct GamepadState {
     bool xinputAvailable = false;
 };
 
+// The outfit save modifier of [Outfits] iSaveModifier.
+struct SaveModifierState {
+    std::uint32_t requested = 0;  // as the files give it (0: off)
+    std::uint32_t used = 0;       // as the plug-in uses it: 0 when off or ignored
+    std::string name;             // the requested code's name
+    Source from;                  // the value that set it (or turned it off with 0)
+};
+
 struct ItemsLine {
     int line = 0;
     std::string text;
@@ -134,6 +142,7 @@ struct Findings {
     std::vector<SlotState> slots;
     GamepadState gamepad;
     std::vector<ChordState> chords;
+    SaveModifierState saveModifier;
     bool itemsFolder = false;
     std::vector<ItemsFile> itemsFiles;
     // The other files in the items folder (not its read-me or logs): the plug-in never reads them.

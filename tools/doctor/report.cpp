@@ -162,6 +162,16 @@ void WriteReport(const Findings& f, std::ostream& out) {
             if (pad.xinputChecked)
                 out << "  XInput: " << (pad.xinputAvailable ? "found" : "not found: the controller cannot be read") << "\n";
         }
+        const SaveModifierState& save = f.saveModifier;
+        if (save.requested != 0) {
+            out << "\nSaving outfits ([Outfits] iSaveModifier):\n";
+            out << "  Save modifier: 0x" << UpperHex(save.requested) << " " << save.name << " (" << Where(save.from) << ")"
+                << (save.used != 0 ? "\n" : ": ignored (see the warnings)\n");
+            if (save.used != 0)
+                out << Wrapped("Hold it, then press a slot's key: the slot saves the equipment the character wears "
+                               "(up to 12 pieces) as an outfit, and that key alone puts the whole outfit on again.",
+                               "  ", 100);
+        }
     }
 
     out << "\nItems files (Data\\QVEX\\Plugins\\Velloquin\\):\n";
@@ -299,6 +309,8 @@ void WriteJson(const Findings& f, std::ostream& out, const Redaction* redaction)
     for (std::size_t i = 0; i < f.gamepad.quickKeys.size(); ++i) out << (i ? ", " : "") << f.gamepad.quickKeys[i];
     out << "], \"xinput\": " << Json(std::string(!f.gamepad.xinputChecked ? "not-checked" : f.gamepad.xinputAvailable ? "found" : "missing"))
         << "},\n";
+    out << "  \"saveModifier\": {\"requested\": " << f.saveModifier.requested << ", \"used\": " << f.saveModifier.used
+        << ", \"name\": " << Json(f.saveModifier.name) << ", \"from\": " << Json(f.saveModifier.from) << "},\n";
     out << "  \"chords\": [";
     for (std::size_t i = 0; i < f.chords.size(); ++i) {
         const ChordState& c = f.chords[i];

@@ -21,6 +21,7 @@ inline const std::string visibilitySection = "Visibility";
 inline const std::string keysSection = "QuickKeys";
 inline const std::string modifiersSection = "QuickKeyModifiers";  // the same keys as [QuickKeys]
 inline const std::string gamepadSection = "Gamepad";  // its lines are the gamepad check's
+inline const std::string outfitsSection = "Outfits";  // its lines are the outfit check's
 inline const std::string logSection = "Log";          // bEnabled: the plug-in's log on (1) or off (0)
 
 // Names of slot index k (0 to 11): "bQuickKey12Visible", "iQuickKey12", "slot 12".
@@ -53,6 +54,8 @@ void CheckSettings(Findings& findings, const std::string& folder, const std::vec
 void CheckGamepad(Findings& findings, const std::vector<SettingsFile>& files, const SettingsRecord& record);
 // After CheckSettings: the keyboard chords of [QuickKeyModifiers].
 void CheckChords(Findings& findings, const std::vector<SettingsFile>& files, const SettingsRecord& record);
+// The outfit save modifier of [Outfits], and the lines of that section.
+void CheckSaveModifier(Findings& findings, const std::vector<SettingsFile>& files, const SettingsRecord& record);
 
 // The number of the line a value came from (0 when it cannot be told), and a line's text.
 int LineOf(const SettingsFile& file, const std::string& section, const std::string& key, const std::string& value);

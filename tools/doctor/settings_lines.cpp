@@ -28,14 +28,14 @@ void CheckLines(Findings& findings, const SettingsFile& file) {
         if (line.kind != IniLine::Section) continue;
         const bool known = SameIniName(line.name, visibilitySection) || SameIniName(line.name, keysSection) ||
                            SameIniName(line.name, modifiersSection) || SameIniName(line.name, gamepadSection) ||
-                           SameIniName(line.name, logSection);
+                           SameIniName(line.name, outfitsSection) || SameIniName(line.name, logSection);
         const std::size_t settings = settingsUnder[i];
         const std::string count = std::to_string(settings) + (settings == 1 ? " setting" : " settings");
         const auto [first, isFirst] = firstSectionLine.emplace(LowerAscii(line.name), line.number);
         if (!known) {
-            const std::string hint = Closest(line.name, {visibilitySection, keysSection, modifiersSection, gamepadSection, logSection}, 3);
+            const std::string hint = Closest(line.name, {visibilitySection, keysSection, modifiersSection, gamepadSection, outfitsSection, logSection}, 3);
             Warn(findings, file.name, line.number, line.text, WarningKind::UnknownSection,
-                 "the plug-in reads only the sections [Visibility], [QuickKeys], [QuickKeyModifiers], [Gamepad] and [Log]; the " + count +
+                 "the plug-in reads only the sections [Visibility], [QuickKeys], [QuickKeyModifiers], [Gamepad], [Outfits] and [Log]; the " + count +
                      " under [" + line.name + "] " + (settings == 1 ? "is" : "are") + " not read." +
                      (hint.empty() ? std::string() : " Did you mean [" + hint + "]?"));
         } else if (!isFirst) {

@@ -57,6 +57,9 @@ enum class WarningKind {
     ChordModifierIsKey,
     ChordKeyAlsoAlone,
     ChordWindowsUses,
+    // The outfit save modifier.
+    SaveModifierIgnored,
+    SaveModifierClash,
     // The doctor itself.
     DoctorFailed,
 };
@@ -110,6 +113,8 @@ inline constexpr WarningKindInfo warningKinds[] = {
     {WarningKind::ChordModifierIsKey, "chord-modifier-is-key", "a chord's modifier that is also a slot's key, or a key that is a chord's modifier; the later binding is ignored"},
     {WarningKind::ChordKeyAlsoAlone, "chord-key-also-alone", "a chord's key is also bound alone: which slot a press uses depends on the modifier"},
     {WarningKind::ChordWindowsUses, "chord-windows-uses", "a chord Windows itself acts on (Alt+F4, Alt+Tab, Alt+Esc, Ctrl+Esc)"},
+    {WarningKind::SaveModifierIgnored, "save-modifier-ignored", "an [Outfits] iSaveModifier that is neither Shift, Ctrl or Alt nor a gamepad button; ignored"},
+    {WarningKind::SaveModifierClash, "save-modifier-clash", "the outfit save modifier is also a slot's key, a chord's modifier or the gamepad modifier; ignored"},
     {WarningKind::DoctorFailed, "doctor-failed", "the doctor stopped on an error of its own; the report is incomplete"},
 };
 
