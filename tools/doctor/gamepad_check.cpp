@@ -133,7 +133,7 @@ void CheckGamepad(Findings& findings, const std::vector<SettingsFile>& settingsF
     // Only Windows has XInput; the plug-in looks for it as here.
     if (!pad.quickKeys.empty()) {
         pad.xinputChecked = true;
-        pad.xinputAvailable = FindXInputGetState() != nullptr;
+        pad.xinputAvailable = FindXInputGetState().getState != nullptr;
         if (!pad.xinputAvailable)
             findings.warnings.push_back(
                 {"XInput", 0, WarningKind::XInputMissing, "",
