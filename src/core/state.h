@@ -13,18 +13,15 @@
 #include <mutex>
 #include <string>
 
+#include "core/constants.h"
 #include "core/thread_safety.h"
 #include "game/game.h"
 
 namespace Velloquin {
 
-inline constexpr std::size_t quickSlotCount = 12;
-inline constexpr int firstQuickKey = 12;  // slot index i carries quick-key number 12 + i
-
 extern std::uint32_t pluginHandle;
 extern std::uintptr_t gameModuleBase;
 extern std::uintptr_t siteCallee;
-extern const std::string pluginFolder;  // ".\Data\QVEX\Plugins\Velloquin\" (config/settings.cpp)
 
 // The state lock: a recursive mutex that the analysis knows as a capability.
 // Recursive: when the game calls back into the plug-in on a thread that holds

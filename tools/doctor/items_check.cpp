@@ -11,7 +11,7 @@
 #include "persistence/form_identity.h"
 #include "persistence/items_file.h"
 #include "platform/paths.h"
-#include "core/state.h"
+#include "core/constants.h"
 
 namespace Velloquin::Doctor {
 

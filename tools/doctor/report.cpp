@@ -1,7 +1,7 @@
 // The doctor's two reports: plain text for a player, JSON for tools.
 #include <ostream>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "doctor/findings.h"
 
 namespace Velloquin::Doctor {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace {
 

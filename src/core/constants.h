@@ -1,0 +1,16 @@
+// What the plug-in and the tools that read its files agree on: how many extra
+// slots there are, the quick-key numbers they carry, and the plug-in's folder.
+// Apart from the runtime state (core/state.h), which the tools do not need.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace Velloquin {
+
+inline constexpr std::size_t quickSlotCount = 12;
+inline constexpr int firstQuickKey = 12;  // slot index i carries quick-key number 12 + i
+
+extern const std::string pluginFolder;  // ".\Data\QVEX\Plugins\Velloquin\" (config/settings.cpp)
+
+}  // namespace Velloquin
