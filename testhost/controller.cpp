@@ -6,7 +6,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "platform/xinput.h"
 
 namespace TestHost {

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <memory>
 
+#include "base/text.h"
 #include "image.h"
 #include "player.h"
-#include "core/text.h"
 #include "game/game_index.h"
 #include "recorder.h"
 

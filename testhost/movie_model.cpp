@@ -4,11 +4,11 @@
 #include <cstring>
 #include <deque>
 
+#include "base/text.h"
 #include "game/game_index.h"
 #include "image.h"
 #include "recorder.h"
 #include "text_codecs.h"
-#include "core/text.h"
 
 // The plug-in's name of a movie value, for the slots' exact types.
 namespace Velloquin::Game {

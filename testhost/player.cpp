@@ -5,8 +5,8 @@
 #include <memory>
 #include <set>
 
+#include "base/text.h"
 #include "image.h"
-#include "core/text.h"
 #include "game/game_index.h"
 #include "recorder.h"
 

@@ -2,7 +2,7 @@
 // opening and closing menus, the movie's failures, the item being assigned,
 // the player's choice in the favourites menu.
 
-#include "core/text.h"
+#include "base/text.h"
 #include "equipment.h"
 #include "game_runtime.h"
 #include "menus.h"

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "game_folder.h"
 
 #ifdef _WIN32

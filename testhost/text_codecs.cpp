@@ -1,6 +1,6 @@
 #include "text_codecs.h"
 
-#include "core/text.h"
+#include "base/text.h"
 
 #include <cstdint>
 #include <cstdio>

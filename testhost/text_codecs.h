@@ -1,7 +1,7 @@
 // Text conversions the test host uses to show and store movie texts: UTF-16
 // from wide movie strings to UTF-8 for records, and numbers as the records
 // print them. UTF-8 back to UTF-16 for wide variables is the plug-in's own
-// Utf8ToUtf16 (core/text.h).
+// Utf8ToUtf16 (base/text.h).
 #pragma once
 
 #include <string>

@@ -5,12 +5,12 @@
 #include <system_error>
 #include <vector>
 
+#include "base/text.h"
 #include "config/key_names.h"
 #include "platform/paths.h"
 #include "platform/win32.h"
 #include "core/log.h"
 #include "core/state.h"
-#include "core/text.h"
 
 namespace Velloquin {
 

@@ -13,18 +13,15 @@
 #include <mutex>
 #include <string>
 
+#include "core/constants.h"
 #include "core/thread_safety.h"
 #include "game/game.h"
 
 namespace Velloquin {
 
-inline constexpr std::size_t quickSlotCount = 12;
-inline constexpr int firstQuickKey = 12;  // slot index i carries quick-key number 12 + i
-
 extern std::uint32_t pluginHandle;
 extern std::uintptr_t gameModuleBase;
 extern std::uintptr_t siteCallee;
-extern const std::string pluginFolder;  // ".\Data\QVEX\Plugins\Velloquin\" (config/settings.cpp)
 
 // The state lock: a recursive mutex that the analysis knows as a capability.
 // Recursive: when the game calls back into the plug-in on a thread that holds
@@ -94,7 +91,6 @@ extern std::array<std::uint32_t, quickSlotCount> quickKeyModifiers GUARDED_BY(st
 // them, in quickOutfitPieces[i][0..size), and quickItems[i] is its first piece
 // (so what reads quickItems alone sees the outfit's head). 0 = a single-item
 // slot, as for a player who never saves an outfit.
-inline constexpr std::size_t outfitPieceLimit = 12;
 extern std::array<std::array<Game::Form*, outfitPieceLimit>, quickSlotCount> quickOutfitPieces
     GUARDED_BY(stateMutex);
 extern std::array<std::uint8_t, quickSlotCount> quickOutfitSize GUARDED_BY(stateMutex);

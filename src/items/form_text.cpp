@@ -3,7 +3,7 @@
 // fixed fallback.
 #include "items/form_text.h"
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace Velloquin {
 

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/text.h"
 #include "items/form_text.h"
 #include "core/error_report.h"
-#include "core/text.h"
 
 namespace Velloquin {
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace Velloquin {
 

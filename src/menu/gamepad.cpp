@@ -4,6 +4,7 @@
 
 #include <iterator>
 
+#include "core/log.h"
 #include "platform/xinput.h"
 
 namespace Velloquin {
@@ -44,8 +45,14 @@ bool IsGamepadCodeDown(const GamepadReading& reading, std::uint32_t code) {
 
 bool ReadGamepad(std::int64_t now, GamepadReading& reading) {
     if (!xinputLookedUp) {
-        xinputGetState = FindXInputGetState();
+        const XInputLookup found = FindXInputGetState();
+        xinputGetState = found.getState;
         xinputLookedUp = true;
+        if (found.getState)
+            LogLine("Controller: %s found", found.library);
+        else
+            LogLine("Controller: no XInput library found (xinput1_4.dll, xinput1_3.dll, xinput9_1_0.dll): gamepad quick "
+                    "keys cannot work");
     }
     if (!xinputGetState) return false;
     int port = gamepadPort;

@@ -5,7 +5,7 @@
 
 #include <map>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "items/form_text.h"
 #include "game/game.h"
 

@@ -1,7 +1,7 @@
 // The texts of a form locator as the plug-in reads them before it asks the
 // game for the form: the local id as a number, the data file's name as
 // FindDataFile compares it.
-#include "core/text.h"
+#include "base/text.h"
 #include "persistence/form_identity.h"
 
 namespace Velloquin {

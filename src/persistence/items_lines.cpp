@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "persistence/items_file.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "platform/paths.h"
 
 namespace Velloquin {

@@ -1,9 +1,9 @@
 // Each character keeps its items in a file named after the player id.
+#include "base/text.h"
 #include "config/settings.h"
 #include "persistence/items_file.h"
 #include "core/error_report.h"
 #include "core/log.h"
-#include "core/text.h"
 #include "game/game.h"
 #include "core/state.h"
 

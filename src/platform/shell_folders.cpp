@@ -1,7 +1,7 @@
 // The shell's known folders, found at run time.
 #include "platform/shell_folders.h"
 
-#include "core/text.h"
+#include "base/text.h"
 
 #include "platform/win32.h"
 

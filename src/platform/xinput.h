@@ -27,8 +27,15 @@ static_assert(sizeof(XInputGamepadState) == 16);
 // for an empty port, or another error.
 using XInputGetStateFunction = DWORD(WINAPI*)(DWORD port, XInputGamepadState* state);
 
-// XInputGetState of the first of xinputLibraries that loads and has it; null
-// when none does. The library found stays loaded.
-XInputGetStateFunction FindXInputGetState();
+// What the lookup found: XInputGetState and the library (one of
+// xinputLibraries) it came from; both null when none loads and has it.
+struct XInputLookup {
+    XInputGetStateFunction getState;
+    const char* library;
+};
+
+// XInputGetState of the first of xinputLibraries that loads and has it. The
+// library found stays loaded. Says nothing: the caller logs what it found.
+XInputLookup FindXInputGetState();
 
 }  // namespace Velloquin

@@ -25,47 +25,32 @@ void VelloquinFavoritesMenuHookBody() {
 // is tested here).
 #elif defined(_WIN64)
 // Microsoft x64: arguments in rcx, rdx, r8, r9 (xmm0 to xmm3 for floating
-// point), the rest on the stack above 32 bytes of home space.
-asm(R"(
-    .text
-    .globl FavoritesMenuHook
-    .def FavoritesMenuHook; .scl 2; .type 32; .endef
-    .seh_proc FavoritesMenuHook
-FavoritesMenuHook:
-    pushq %rbp
-    .seh_pushreg %rbp
-    movq %rsp, %rbp
-    .seh_setframe %rbp, 0
-    subq $0x80, %rsp
-    .seh_stackalloc 0x80
-    .seh_endprologue
-    movq 0x30(%rbp), %rax
-    movq %rax, 0x20(%rsp)
-    movq 0x38(%rbp), %rax
-    movq %rax, 0x28(%rsp)
-    movq 0x40(%rbp), %rax
-    movq %rax, 0x30(%rsp)
-    movq 0x48(%rbp), %rax
-    movq %rax, 0x38(%rsp)
-    movq 0x50(%rbp), %rax
-    movq %rax, 0x40(%rsp)
-    movq 0x58(%rbp), %rax
-    movq %rax, 0x48(%rsp)
-    movq 0x60(%rbp), %rax
-    movq %rax, 0x50(%rsp)
-    movq 0x68(%rbp), %rax
-    movq %rax, 0x58(%rsp)
-    callq *_ZN9Velloquin10siteCalleeE(%rip)
-    movq %rax, -0x10(%rbp)
-    movdqu %xmm0, -0x20(%rbp)
-    callq VelloquinFavoritesMenuHookBody
-    movq -0x10(%rbp), %rax
-    movdqu -0x20(%rbp), %xmm0
-    movq %rbp, %rsp
-    popq %rbp
-    retq
-    .seh_endproc
-)");
+// point), the rest on the stack above 32 bytes of home space. The code is
+// written once, in hook_entry_win64.inc, one instruction or unwind directive
+// a line.
+#if defined(__clang__)
+// clang makes it a naked function (no prologue or epilogue of its own, no
+// unwind directives of its own: the entry's own ones describe its frame), so
+// that the PDB holds a procedure record for it, with its extent and a line for
+// each instruction, as for the compiled functions: a crash tool names an
+// address inside the entry.
+extern "C" __attribute__((naked)) void FavoritesMenuHook() {
+#define VELLOQUIN_HOOK_ENTRY_LINE(text) asm(text);
+#include "plugin/hook_entry_win64.inc"
+#undef VELLOQUIN_HOOK_ENTRY_LINE
+}
+#else
+// GCC writes unwind directives of its own even for a naked function: the
+// entry is a top-level block of assembly.
+asm(".text\n"
+    ".globl FavoritesMenuHook\n"
+    ".def FavoritesMenuHook; .scl 2; .type 32; .endef\n"
+    "FavoritesMenuHook:\n"
+#define VELLOQUIN_HOOK_ENTRY_LINE(text) text "\n"
+#include "plugin/hook_entry_win64.inc"
+#undef VELLOQUIN_HOOK_ENTRY_LINE
+);
+#endif
 #elif defined(__x86_64__)
 // System V: arguments in rdi, rsi, rdx, rcx, r8, r9, xmm0 to xmm7 (al counts
 // the vector registers of a variadic call), the rest on the stack.

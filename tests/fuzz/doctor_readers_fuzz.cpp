@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "doctor/findings.h"
 #include "doctor/library_version.h"
 #include "doctor/zip_writer.h"

@@ -19,8 +19,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/text.h"
 #include "config/key_names.h"
-#include "core/text.h"
 #include "host.h"
 #include "recorder.h"
 #include "input_names.h"

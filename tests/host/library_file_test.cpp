@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "host.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/redact.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "doctor/bundle_gather.h"
 #include "doctor/bundle_output.h"
 #include "doctor/findings.h"

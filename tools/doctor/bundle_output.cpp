@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "core/text.h"
+#include "base/text.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -3,10 +3,10 @@
 #include <array>
 #include <map>
 
+#include "base/text.h"
 #include "config/key_names.h"
 #include "config/settings.h"
-#include "core/state.h"
-#include "core/text.h"
+#include "core/constants.h"
 #include "doctor/settings_check.h"
 
 namespace Velloquin::Doctor {

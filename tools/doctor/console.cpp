@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <iostream>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "doctor/command.h"
 
 #ifdef _WIN32

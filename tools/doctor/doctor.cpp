@@ -9,7 +9,7 @@
 #include <system_error>
 
 #include "config/settings.h"
-#include "core/state.h"
+#include "core/constants.h"
 #include "doctor/findings.h"
 #include "doctor/settings_check.h"
 #include "platform/paths.h"

@@ -1,10 +1,9 @@
 // The controller half of the doctor: what the gamepad quick keys and the
 // modifier of [Gamepad] do, and the bindings a controller cannot use as the
 // player means them.
+#include "base/text.h"
 #include "config/key_names.h"
 #include "config/settings.h"
-#include "core/state.h"
-#include "core/text.h"
 #include "doctor/settings_check.h"
 #include "platform/xinput.h"
 
@@ -133,7 +132,7 @@ void CheckGamepad(Findings& findings, const std::vector<SettingsFile>& settingsF
     // Only Windows has XInput; the plug-in looks for it as here.
     if (!pad.quickKeys.empty()) {
         pad.xinputChecked = true;
-        pad.xinputAvailable = FindXInputGetState() != nullptr;
+        pad.xinputAvailable = FindXInputGetState().getState != nullptr;
         if (!pad.xinputAvailable)
             findings.warnings.push_back(
                 {"XInput", 0, WarningKind::XInputMissing, "",

@@ -3,7 +3,7 @@
 // splits name from value, a NUL ends a name or value.
 #include "doctor/ini_scan.h"
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace Velloquin::Doctor {
 

@@ -13,8 +13,8 @@
 #include "persistence/form_identity.h"
 #include "persistence/items_file.h"
 #include "platform/paths.h"
-#include "core/state.h"
-#include "core/text.h"
+#include "base/text.h"
+#include "core/constants.h"
 
 namespace Velloquin::Doctor {
 

@@ -12,7 +12,7 @@
 #include <system_error>
 
 #include "core/log.h"
-#include "core/state.h"
+#include "core/constants.h"
 #include "doctor/findings.h"
 #include "platform/paths.h"
 #include "platform/shell_folders.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "doctor/command.h"
 
 #ifdef _WIN32

@@ -2,8 +2,8 @@
 // of iSaveModifier as the plug-in took it, and why a modifier is ignored.
 #include "config/key_names.h"
 #include "config/settings.h"
-#include "core/state.h"
-#include "core/text.h"
+#include "core/constants.h"
+#include "base/text.h"
 #include "doctor/settings_check.h"
 
 namespace Velloquin::Doctor {

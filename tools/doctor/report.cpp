@@ -3,8 +3,8 @@
 #include <sstream>
 #include <string_view>
 
+#include "base/text.h"
 #include "core/redact.h"
-#include "core/text.h"
 #include "doctor/findings.h"
 
 namespace Velloquin::Doctor {

@@ -10,10 +10,10 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "base/text.h"
 #include "config/key_names.h"
 #include "config/settings.h"
-#include "core/state.h"
-#include "core/text.h"
+#include "core/constants.h"
 #include "doctor/settings_check.h"
 #include "platform/paths.h"
 

@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "base/text.h"
 #include "doctor/settings_check.h"
 #include "config/settings.h"
-#include "core/text.h"
 #include "platform/paths.h"
 
 namespace Velloquin::Doctor {

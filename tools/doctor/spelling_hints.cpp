@@ -4,9 +4,9 @@
 #include <cctype>
 #include <map>
 
+#include "base/text.h"
 #include "config/key_names.h"
-#include "core/state.h"
-#include "core/text.h"
+#include "core/constants.h"
 #include "doctor/settings_check.h"
 
 namespace Velloquin::Doctor {

@@ -77,7 +77,7 @@ foreach(function hook pass)
   math(EXPR ${function} "0x${base} + 0x${CMAKE_MATCH_1} + 4" OUTPUT_FORMAT HEXADECIMAL)
 endforeach()
 foreach(check "${load}|QVEXPlugin_Load|src\\plugin\\entry.cpp:"
-              "${hook}|FavoritesMenuHook|-"
+              "${hook}|FavoritesMenuHook|src\\plugin\\hook_entry_win64.inc:"
               "${pass}|Velloquin::RunUpdatePass(bool)|src\\menu\\update_pass.cpp:")
   string(REPLACE "|" ";" check "${check}")
   list(GET check 0 address)
@@ -86,11 +86,7 @@ foreach(check "${load}|QVEXPlugin_Load|src\\plugin\\entry.cpp:"
   execute_process(COMMAND ${SYMBOLIZER} --obj=${DLL} ${address} OUTPUT_VARIABLE found RESULT_VARIABLE rc)
   string(REPLACE "\r" "" found "${found}")
   string(FIND "${found}" "${function}\n" at)
-  # The hook entry is assembly: a name, no source line.
   string(FIND "${found}" "${where}" line)
-  if(where STREQUAL "-")
-    set(line 0)
-  endif()
   if(NOT rc EQUAL 0 OR NOT at EQUAL 0 OR line EQUAL -1)
     message(FATAL_ERROR "${address} symbolises to\n${found}\nexpected ${function} at ${where}")
   endif()

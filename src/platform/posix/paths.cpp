@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "platform/paths.h"
 #include "platform/posix/win32_posix.h"
 

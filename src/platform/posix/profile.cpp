@@ -40,7 +40,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "platform/paths.h"
 #include "platform/posix/win32_posix.h"
 
@@ -115,7 +115,7 @@ bool IsContinuation(unsigned char b) { return b >= 0x80 && b <= 0xBF; }
 // start byte and a second byte that is a continuation out of the start
 // byte's range (overlong forms, surrogates, beyond U+10FFFF); or the start of
 // a character cut short by a byte that is no continuation.
-// Kept apart from the shared Utf8ToUtf16 (core/text.h) on purpose: that one
+// Kept apart from the shared Utf8ToUtf16 (base/text.h) on purpose: that one
 // gives one U+FFFD per malformed sequence, whereas this one imitates how
 // Windows splits malformed input into pieces (C0 AF gives two, E0 80 80 two),
 // so that a settings file with such bytes reads here as it reads in the game.

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "platform/win32.h"
 
 namespace Velloquin {

@@ -70,7 +70,14 @@ TEST_F(ErrorReportTest, DISABLED_AnEndNoTestExpectsFailsTheProgram) {
 TEST_F(ErrorReportTest, VersionTextComesFromTheVersionRecord) {
     EXPECT_EQ(Velloquin::GetVersionText(), "2.1");
     const std::uint32_t saved = QVEXPlugin_Version.pluginVersion;
-    QVEXPlugin_Version.pluginVersion = 0x0A0C0000;
-    EXPECT_EQ(Velloquin::GetVersionText(), "10.12");
+    // Major and minor are whole bytes (odd and even, every bit of each).
+    const struct {
+        std::uint32_t record;
+        const char* text;
+    } cases[] = {{0x0A0C0000, "10.12"}, {0xFFFF1234, "255.255"}, {0x01030000, "1.3"}};
+    for (const auto& c : cases) {
+        QVEXPlugin_Version.pluginVersion = c.record;
+        EXPECT_EQ(Velloquin::GetVersionText(), c.text);
+    }
     QVEXPlugin_Version.pluginVersion = saved;
 }

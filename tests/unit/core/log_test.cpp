@@ -79,6 +79,8 @@ TEST(LogText, NamesTheProfileFolderAndKeepsEveryLineOneLine) {
     EXPECT_EQ(RedactLogText("abcdefghij", profile, 4), "abcd...");
     EXPECT_EQ(RedactLogText("abcd", profile, 4), "abcd");
     EXPECT_EQ(RedactLogText("(C:\\Users\\Al", profile, 4), "(...");
+    // No profile folder known (the shell names none): nothing is replaced.
+    EXPECT_EQ(RedactLogText("C:\\Users\\Al\\x y, (z)", "", 200), "C:\\Users\\Al\\x y, (z)");
 }
 
 TEST(LogText, TimeColumnIsSecondsAndMilliseconds) {

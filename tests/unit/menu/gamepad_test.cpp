@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "controller.h"
+#include "core/log.h"
 #include "equipment.h"
 #include "forms.h"
 #include "game_folder.h"
@@ -171,4 +172,32 @@ TEST_F(GamepadPassTest, XInputIsLookedUpOnceInOrderAndWithoutItPadsAreInert) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(Pass(), Slots{});
     EXPECT_EQ(XInputLibraryRequests().size(), 3u);  // tried once, not on every pass
     EXPECT_EQ(XInputReads(), 0u);
+}
+
+TEST_F(GamepadPassTest, TheLogSaysWhichXInputLibraryAnswersOrThatNoneLoaded) {
+    const struct {
+        std::vector<std::string> libraries;
+        const char* line;
+    } cases[] = {
+        {{"xinput1_3.dll", "xinput9_1_0.dll"}, "Controller: xinput1_3.dll found"},
+        {{}, "Controller: no XInput library found (xinput1_4.dll, xinput1_3.dll, xinput9_1_0.dll): gamepad quick keys "
+             "cannot work"},
+    };
+    const std::string log = "Users\\Player\\Documents\\My Games\\Halvorine\\QVEX\\Velloquin.log";
+    for (const auto& c : cases) {
+        ResetPluginState();
+        ResetController();
+        ClearGameFolder();
+        V::StartLog(true);
+        Bind(0, dpadUp);
+        SetXInputLibraries(c.libraries);
+        Pass();
+        Pass();
+        V::StopLog();
+        const std::string text = ReadGameFile(log);
+        const std::size_t at = text.find(c.line);
+        EXPECT_NE(at, std::string::npos) << text;
+        // Once: the lookup is not repeated on later passes.
+        EXPECT_EQ(text.find("Controller: ", at + 1), std::string::npos) << text;
+    }
 }

@@ -2,6 +2,12 @@
 // what it ignores.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <new>
+#include <stdexcept>
+
+#include "core/log.h"
+#include "core/state.h"
 #include "game_runtime.h"
 #include "host.h"
 #include "plugin/exports.h"
@@ -92,4 +98,43 @@ TEST_F(EntryTest, SlotZeroOfEachSinkFreesNothingAndTheSinkStillHandlesItsEvent) 
     EXPECT_EQ(Velloquin::quickKeyCodes[0], 0u) << "the settings were read again";
     FireGameReset(1);
     EXPECT_TRUE(Velloquin::reloadPending);
+}
+
+// ---- a start that fails with an exception is not a start
+namespace {
+
+// What the loader's handle query throws, set by the case.
+void (*throwFromLoader)() = nullptr;
+std::uint32_t ThrowingHandleQuery() {
+    throwFromLoader();
+    return 0x2A;
+}
+void* NoInterface(std::uint32_t) { return nullptr; }
+
+// The loader's record as the plug-in reads it: three words, then its operations at 0x10.
+struct ThrowingLoader {
+    std::uint32_t words[4] = {0x00020000, 0x010F0D80, 0, 0};
+    const void* operations[2] = {reinterpret_cast<const void*>(&NoInterface),
+                                 reinterpret_cast<const void*>(&ThrowingHandleQuery)};
+};
+
+}  // namespace
+
+TEST_F(EntryTest, AStartThatThrowsTellsTheLoaderItDidNotLoad) {
+    const struct {
+        const char* what;
+        void (*thrower)();
+    } cases[] = {
+        {"out of memory", [] { throw std::bad_alloc(); }},
+        {"another exception", [] { throw std::runtime_error("failed"); }},
+    };
+    for (const auto& c : cases) {
+        throwFromLoader = c.thrower;
+        Velloquin::siteCallee = 0;
+        const ThrowingLoader loader;
+        // The loader takes a false answer as a plug-in that did not load; nothing reaches the game.
+        EXPECT_FALSE(QVEXPlugin_Load(reinterpret_cast<const LoaderInterface*>(&loader))) << c.what;
+        EXPECT_EQ(Velloquin::siteCallee, 0u) << c.what;
+    }
+    Velloquin::StopLog();
 }

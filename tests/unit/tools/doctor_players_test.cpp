@@ -23,7 +23,7 @@
 #include "doctor/bundle_output.h"
 #include "doctor/command.h"
 #include "doctor/findings.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "persistence/items_file.h"
 #include "platform/paths.h"
 

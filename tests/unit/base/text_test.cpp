@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace {
 
@@ -103,7 +103,9 @@ TEST(Utf8ToUtf16, WellFormedAndMalformedText) {
 // surrogate (which no UTF-8 text gives) becomes U+FFFD instead of bytes that
 // are no UTF-8.
 TEST(Utf16ToUtf8, RoundTripAndLoneSurrogates) {
-    for (const char* text : {"", "Stim", "Plasmagewehr \xC3\xBC", "\xE2\x82\xAC 5", "\xF0\x9F\x94\xA5 fire"})
+    // (DEL, the last one-byte unit; U+1F640 and U+10FFFF set the low bits of every continuation byte.)
+    for (const char* text : {"", "Stim", "Plasmagewehr \xC3\xBC", "\xE2\x82\xAC 5", "\xF0\x9F\x94\xA5 fire", "a\x7F" "b",
+                             "\xF0\x9F\x99\x80", "\xF4\x8F\xBF\xBF", "\xDF\xBF\xEF\xBF\xBD"})
         EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(text)), text);
     EXPECT_EQ(Utf16ToUtf8(std::u16string{u'a', char16_t(0xD800), u'b'}), "a\xEF\xBF\xBD" "b");
     EXPECT_EQ(Utf16ToUtf8(std::u16string{char16_t(0xDC00)}), "\xEF\xBF\xBD");
