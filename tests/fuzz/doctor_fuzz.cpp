@@ -287,8 +287,18 @@ void CheckItems(const Json& report, const std::string& json) {
         if (namesItem && !parsed.localId.empty() && !parsed.dataFile.empty() && !UsableItem(lines[n])) allUsable = false;
     }
 
+    // A line with a master id wider than 24 bits, whatever becomes of it later in the file, names another
+    // file's item when it is read: the one-slot rule may then empty the slot that item had.
+    const auto widensMaster = [](const std::string& text) {
+        const Velloquin::QuickItemLine parsed = Velloquin::ParseQuickItemLine(text);
+        std::uint32_t localId = 0;
+        return Velloquin::DataFileNameKey(parsed.dataFile) == Velloquin::DataFileNameKey(Velloquin::masterFileName) &&
+               Velloquin::ReadLocalFormID(parsed.localId, parsed.dataFile, localId) == Velloquin::LocalIdReading::Read &&
+               localId > 0xFFFFFFu;
+    };
     std::multiset<const void*> claimed;
     bool spills = false;
+    for (std::size_t n = 1; n < lines.size(); ++n) spills = spills || widensMaster(lines[n]);
     for (const Json& file : report["itemsFiles"].items)
         for (const Json& line : file["lines"].items) {
             if (line["status"].text != "item") continue;
@@ -297,13 +307,7 @@ void CheckItems(const Json& report, const std::string& json) {
             if (const auto* item = UsableItem(lines[number])) claimed.insert(item);
             // A master id wider than 24 bits names another file's item, which the doctor cannot know without
             // the load order: it must say so at that line, and its slot model is then no more than a guess.
-            const Velloquin::QuickItemLine parsed = Velloquin::ParseQuickItemLine(lines[number]);
-            std::uint32_t localId = 0;
-            if (Velloquin::DataFileNameKey(parsed.dataFile) != Velloquin::DataFileNameKey(Velloquin::masterFileName) ||
-                Velloquin::ReadLocalFormID(parsed.localId, parsed.dataFile, localId) != Velloquin::LocalIdReading::Read ||
-                localId <= 0xFFFFFFu)
-                continue;
-            spills = true;
+            if (!widensMaster(lines[number])) continue;
             bool warned = false;
             for (const Json& w : report["warnings"].items)
                 warned = warned || (w["code"].text == "items-id-spills" && w["line"].number == static_cast<double>(number));
