@@ -88,6 +88,15 @@ TEST(StandInWithoutHost, SettingsReadsAndMemoryQueriesCloseWhatTheyOpen) {
     rmdir(folder);
 }
 
+// With no display a box fails (0, as MessageBoxA does when it cannot show
+// one), and its caption and text go to the error output instead of nowhere.
+TEST(StandInWithoutHost, ABoxWritesItsCaptionAndTextToStderrAndFails) {
+    ::testing::internal::CaptureStderr();
+    const int answer = MessageBoxA(nullptr, "the text", "the caption", MB_OK);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "the caption\nthe text\n");
+    EXPECT_EQ(answer, 0);
+}
+
 // With no host, the end the plug-in asks for after a fatal box is the
 // process's end with that exit code.
 TEST(StandInWithoutHostDeathTest, TerminateProcessEndsWithItsCode) {

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <new>
 #include <stdexcept>
 
@@ -13,6 +16,7 @@
 #include "plugin/exports.h"
 #include "support/fake_menu.h"
 #include "support/plugin_state.h"
+#include "support/temp_file.h"
 
 using namespace TestHost;
 
@@ -137,4 +141,25 @@ TEST_F(EntryTest, AStartThatThrowsTellsTheLoaderItDidNotLoad) {
         EXPECT_EQ(Velloquin::siteCallee, 0u) << c.what;
     }
     Velloquin::StopLog();
+}
+
+// ---- an unknown module address is reported, and the site is never touched
+TEST_F(EntryTest, AnUnknownModuleEndsTheGameWithCode3) {
+    const std::string reportPath = DeathTestReportPath();
+    std::remove(reportPath.c_str());
+    EXPECT_EXIT(
+        {
+            SetExitReportFile(reportPath);
+            Velloquin::gameModuleBase = 0;
+            Velloquin::HandleOnPluginLoad();
+            std::_Exit(3);
+        },
+        ::testing::ExitedWithCode(0), "");
+    const ExitReport report = ReadExitReport(reportPath);
+    std::remove(reportPath.c_str());
+    EXPECT_TRUE(report.ended);
+    ASSERT_EQ(report.boxes.size(), 1u);
+    EXPECT_EQ(report.boxes[0].text,
+              "Fatal error has occured in function Velloquin::HandleOnPluginLoad at line 1310\n\n\nError text: \n"
+              " -> couldn't install, error code: 3\n");
 }
