@@ -5,12 +5,18 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <thread>
 
 #include "core/state.h"
+#include "platform/paths.h"
 #include "platform/posix/host_seam.h"
 #include "platform/win32.h"
 
@@ -95,6 +101,67 @@ TEST(StandInWithoutHost, ABoxWritesItsCaptionAndTextToStderrAndFails) {
     const int answer = MessageBoxA(nullptr, "the text", "the caption", MB_OK);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "the caption\nthe text\n");
     EXPECT_EQ(answer, 0);
+}
+
+// The failures the plug-in reads back from GetLastError, as Windows gives them.
+TEST(StandInWithoutHost, FileCallsFailWithWindowsErrorCodes) {
+    char folder[] = "/tmp/velloquin-no-host-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string file = std::string(folder) + "/a.txt";
+    const std::string other = std::string(folder) + "/b.txt";
+    const std::string sub = std::string(folder) + "/sub";
+    for (const std::string& path : {file, other}) {
+        std::FILE* out = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(out, nullptr);
+        std::fclose(out);
+    }
+    ASSERT_EQ(mkdir(sub.c_str(), 0755), 0);
+    const std::string readOnly = std::string(folder) + "/ro.txt";
+    std::fclose(std::fopen(readOnly.c_str(), "wb"));
+    ASSERT_EQ(chmod(readOnly.c_str(), 0444), 0);
+    HANDLE reading = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reading, INVALID_HANDLE_VALUE);
+    const struct {
+        const char* what;
+        std::function<BOOL()> call;
+        DWORD error;
+    } cases[] = {
+        {"write to no handle", [] { return WriteFile(nullptr, "x", 1, nullptr, nullptr); }, ERROR_INVALID_PARAMETER},
+        {"write to the invalid handle",
+         [] { return WriteFile(INVALID_HANDLE_VALUE, "x", 1, nullptr, nullptr); }, ERROR_INVALID_PARAMETER},
+        {"write to a handle opened for reading",
+         [&] { return WriteFile(reading, "x", 1, nullptr, nullptr); }, ERROR_ACCESS_DENIED},
+        {"move onto an existing file without leave to replace",
+         [&] { return MoveFileExA(file.c_str(), other.c_str(), 0); }, ERROR_ALREADY_EXISTS},
+        {"replace a folder",
+         [&] { return BOOL(Velloquin::ReplaceFileInOneStep(file, sub)); }, ERROR_FILE_READ_ONLY},
+        {"replace a read-only file",
+         [&] { return BOOL(Velloquin::ReplaceFileInOneStep(file, readOnly)); }, ERROR_FILE_READ_ONLY},
+    };
+    for (const auto& c : cases) {
+        SetLastError(0);
+        EXPECT_EQ(c.call(), 0) << c.what;
+        EXPECT_EQ(GetLastError(), c.error) << c.what;
+    }
+    CloseHandle(reading);
+    for (const std::string& path : {file, other, readOnly}) std::remove(path.c_str());
+    rmdir(sub.c_str());
+    rmdir(folder);
+}
+
+// A signal that interrupts a Sleep does not shorten it.
+TEST(StandInWithoutHost, ASignalDoesNotCutASleepShort) {
+    struct sigaction action {}, previous{};
+    action.sa_handler = [](int) {};
+    ASSERT_EQ(sigaction(SIGALRM, &action, &previous), 0);  // no SA_RESTART: the wait is interrupted
+    itimerval timer{};
+    timer.it_value.tv_usec = 20'000;
+    ASSERT_EQ(setitimer(ITIMER_REAL, &timer, nullptr), 0);
+    const auto start = std::chrono::steady_clock::now();
+    Sleep(200);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    sigaction(SIGALRM, &previous, nullptr);
+    EXPECT_GE(waited, std::chrono::milliseconds(200));
 }
 
 // With no host, the end the plug-in asks for after a fatal box is the
