@@ -55,6 +55,7 @@ TEST_F(PosixMemory, QueriesDescribeUsedRegionsHolesAndTheNullArea) {
     EXPECT_EQ(hole.BaseAddress, At(2));
     EXPECT_EQ(hole.RegionSize, page);
     EXPECT_EQ(hole.State, static_cast<DWORD>(MEM_FREE));
+    EXPECT_EQ(hole.Protect, static_cast<DWORD>(PAGE_NOACCESS));  // as Windows answers for free memory
 
     EXPECT_EQ(Query(At(3)).Protect, static_cast<DWORD>(PAGE_READWRITE));
 
@@ -86,6 +87,10 @@ TEST_F(PosixMemory, AReservationIsMadeExactlyWhereAskedOrNotAtAll) {
     EXPECT_EQ(VirtualFree(stub, 256, MEM_RELEASE), 0);
     EXPECT_NE(VirtualFree(stub, 0, MEM_RELEASE), 0);
     EXPECT_EQ(Query(stub).State, static_cast<DWORD>(MEM_FREE));
+    // Released once: a second release finds nothing there.
+    SetLastError(0);
+    EXPECT_EQ(VirtualFree(stub, 0, MEM_RELEASE), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_ADDRESS));
 }
 
 }  // namespace

@@ -72,6 +72,9 @@ TEST_F(ShellFolders, AnyProfileNameComesThroughAsUtf8AndTheLogIsMadeThere) {
         EXPECT_TRUE(TestHost::GameFileExists(documents + "\\My Games\\Halvorine\\QVEX\\Velloquin.log"));
         EXPECT_EQ(LogFileShown(), "%USERPROFILE%\\Documents\\My Games\\Halvorine\\QVEX\\Velloquin.log");
     }
+    // A shell answer that ends in separators comes without them.
+    TestHost::SetProfileFolder("Users\\Trailing\\\\");
+    EXPECT_EQ(FindShellFolder(ShellFolder::Profile), TestHost::GameFilePath("Users\\Trailing"));
 }
 
 // The host's shell is as strict as Windows: an id that differs in any byte
