@@ -2,6 +2,7 @@
 // as in velloquin-doctor): the clock is the machine's steady clock, waits take
 // real time, and files are written whole.
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -146,6 +147,42 @@ TEST(StandInWithoutHost, FileCallsFailWithWindowsErrorCodes) {
     CloseHandle(reading);
     for (const std::string& path : {file, other, readOnly}) std::remove(path.c_str());
     rmdir(sub.c_str());
+    rmdir(folder);
+}
+
+// Names are matched ignoring case only where the name as written does not
+// exist: of two entries that differ in case, the one named exactly is used.
+TEST(StandInWithoutHost, ANameThatExistsAsWrittenIsKeptEvenWhenAnotherDiffersOnlyInCase) {
+    char folder[] = "/tmp/velloquin-no-host-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string upper = std::string(folder) + "/AB";
+    const std::string lower = std::string(folder) + "/ab";
+    for (const std::string& path : {upper, lower}) std::fclose(std::fopen(path.c_str(), "wb"));
+    EXPECT_EQ(Velloquin::NativePath(lower), lower);
+    EXPECT_EQ(Velloquin::NativePath(upper), upper);
+    EXPECT_EQ(Velloquin::NativePath(std::string(folder) + "\\aB"), upper);  // the first in byte order
+    for (const std::string& path : {upper, lower}) std::remove(path.c_str());
+    rmdir(folder);
+}
+
+// A move that writes through opens the file and its folder to push them to
+// disk, and closes them again, even as descriptor 0 (a process with no stdin).
+TEST(StandInWithoutHost, AWriteThroughMoveLeavesNoDescriptorOpen) {
+    char folder[] = "/tmp/velloquin-no-host-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string from = std::string(folder) + "/from.txt";
+    const std::string to = std::string(folder) + "/to.txt";
+    std::fclose(std::fopen(from.c_str(), "wb"));
+    const int savedStdin = dup(0);
+    ASSERT_GE(savedStdin, 0);
+    close(0);
+    const BOOL moved = MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    const bool zeroOpen = fcntl(0, F_GETFD) != -1;
+    dup2(savedStdin, 0);
+    close(savedStdin);
+    EXPECT_NE(moved, 0);
+    EXPECT_FALSE(zeroOpen);
+    std::remove(to.c_str());
     rmdir(folder);
 }
 
