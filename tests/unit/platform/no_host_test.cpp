@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <unistd.h>
 
 #include <signal.h>
@@ -182,6 +183,32 @@ TEST(StandInWithoutHost, AWriteThroughMoveLeavesNoDescriptorOpen) {
     close(savedStdin);
     EXPECT_NE(moved, 0);
     EXPECT_FALSE(zeroOpen);
+    std::remove(to.c_str());
+    rmdir(folder);
+}
+
+// A write-through move pushes the folder to disk too (the rename lives in the
+// folder): the folder itself is opened once the move is made.
+TEST(StandInWithoutHost, AWriteThroughMoveOpensTheFolderToSyncIt) {
+    char folder[] = "/tmp/velloquin-no-host-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string from = std::string(folder) + "/from.txt";
+    const std::string to = std::string(folder) + "/to.txt";
+    for (const std::string& path : {from, to}) std::fclose(std::fopen(path.c_str(), "wb"));
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, folder, IN_OPEN), 0);
+    EXPECT_NE(MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH), 0);
+    bool folderOpened = false;
+    alignas(inotify_event) char events[4096];
+    const ssize_t length = read(watch, events, sizeof events);
+    for (ssize_t at = 0; at < length;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+        if ((event->mask & IN_ISDIR) && event->len == 0) folderOpened = true;  // the watched folder itself
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+    close(watch);
+    EXPECT_TRUE(folderOpened);
     std::remove(to.c_str());
     rmdir(folder);
 }
