@@ -60,6 +60,9 @@ TEST(Redact, HardNamesLeaveEveryPath) {
         {{"C:\\", "/", ""}, {""}, {}, "C:\\Games /home", "C:\\Games /home"},
         // Bytes that are no UTF-8 stay as they are.
         {{"C:\\Users\\Bob"}, {"Bob"}, {}, "\xFF\xFE C:\\Users\\Bob\\\xC3", "\xFF\xFE %USERPROFILE%\\\xC3"},
+        // A path ends at a quote and at the end of a CR LF line (the bundle's files keep theirs).
+        {{"C:\\Users\\Bob"}, {"Bob"}, {}, "\"C:\\Users\\Bob\" \"D:\\Bob\"", "\"%USERPROFILE%\" \"D:\\%USERNAME%\""},
+        {{"C:\\Users\\Bob"}, {"Bob"}, {}, "p=C:\\Users\\Bob\r\nq=D:\\Bob\r\n", "p=%USERPROFILE%\r\nq=D:\\%USERNAME%\r\n"},
         // Linux: the home folder.
         {{"/home/ann/"}, {"ann"}, {}, "/home/ann/Games and /srv/ann", "%USERPROFILE%/Games and /srv/%USERNAME%"},
     };
