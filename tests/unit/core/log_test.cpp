@@ -192,6 +192,20 @@ TEST_F(Log, TheSettingsTurnItOffAndOn) {
     EXPECT_EQ(texts, expected);
 }
 
+// Without either settings file the log says where they were looked for and what that means.
+TEST_F(Log, SaysWhenNoSettingsFileIsThere) {
+    StartLog(ReadLogEnabled());
+    LoadSettings();
+    std::vector<std::string> texts;
+    for (const std::string& line : Lines(logFolder + "Velloquin.log")) texts.push_back(Text(line));
+    const std::vector<std::string> expected = {
+        "Velloquin log: %USERPROFILE%\\Documents\\My Games\\Halvorine\\QVEX\\Velloquin.log",
+        "Settings: neither Velloquin.ini nor VelloquinCustom.ini is in .\\Data\\QVEX\\Plugins\\: every slot shown, no "
+        "key bound",
+    };
+    EXPECT_EQ(texts, expected);
+}
+
 TEST_F(Log, StopsAtItsSizeLimitWithOneLineThatSaysSo) {
     StartLog(ReadLogEnabled());
     const std::string filler(200, 'x');
