@@ -75,7 +75,7 @@ TEST(Redact, LettersOfEachScriptFoldTheirCase) {
         char32_t lower, upper;
     } pairs[] = {{U'a', U'A'}, {U'é', U'É'}, {U'ÿ', U'Ÿ'}, {U'ł', U'Ł'}, {U'ž', U'Ž'}, {U'ı', U'I'},
                  {U'ω', U'Ω'}, {U'ς', U'Σ'}, {U'ά', U'Ά'}, {U'я', U'Я'}, {U'ё', U'Ё'}, {U'ґ', U'Ґ'},
-                 {U'ӂ', U'Ӂ'}};
+                 {U'ӂ', U'Ӂ'}, {U'ӎ', U'Ӎ'}};
     for (const auto& p : pairs) {
         EXPECT_EQ(FoldedCase(p.lower), FoldedCase(p.upper)) << static_cast<unsigned>(p.lower);
         EXPECT_EQ(FoldedCase(p.upper), p.upper) << static_cast<unsigned>(p.upper);
