@@ -3,6 +3,7 @@
 // name is not the user name, 8.3 forms, and a Documents folder on a server.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -123,6 +124,26 @@ TEST(Redact, TheLogsLinesNameNoUser) {
     EXPECT_NE(log.find("Velloquin log: %USERPROFILE%\\Documents\\My Games"), std::string::npos) << log;
     EXPECT_NE(log.find("read D:\\%USERNAME%\\Saves and E:/%USERNAME%/x and C:\\Users\\Annette"), std::string::npos) << log;
     TestHost::ClearGameFolder();
+}
+
+// USERPROFILE names the user's profile too when it is not the shell's profile folder.
+TEST(Redact, TheProfileOfUserprofileIsTheUsersToo) {
+    TestHost::ResetWorld();
+    const char* const was = std::getenv("USERPROFILE");
+    const std::string before = was ? was : "";
+#ifdef _WIN32
+    _putenv_s("USERPROFILE", "E:\\Roaming\\annk");
+#else
+    setenv("USERPROFILE", "E:\\Roaming\\annk", 1);
+#endif
+    const Redaction redaction = UserRedaction();
+#ifdef _WIN32
+    _putenv_s("USERPROFILE", before.c_str());
+#else
+    if (was) setenv("USERPROFILE", before.c_str(), 1);
+    else unsetenv("USERPROFILE");
+#endif
+    EXPECT_EQ(Redact("E:\\Roaming\\annk\\Saves and F:\\annk", redaction), "%USERPROFILE%\\Saves and F:\\%USERNAME%");
 }
 
 }  // namespace
