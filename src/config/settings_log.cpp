@@ -76,6 +76,16 @@ void WriteSettingsLines(const SettingsRecord& record) {
                         effect.key.c_str(), effect.value.c_str(), WhyIgnored(effect.kind),
                         firstQuickKey + static_cast<int>(effect.holder));
                 break;
+            case SettingsValueEffect::ModifierIsKey:
+                LogLine("Settings: %s.ini [%s] %s=%s ignored: its chord's modifier 0x%X is also the key of slot %d",
+                        effect.baseName, effect.section, effect.key.c_str(), effect.value.c_str(), effect.modifier,
+                        firstQuickKey + static_cast<int>(effect.holder));
+                break;
+            case SettingsValueEffect::KeyIsModifier:
+                LogLine("Settings: %s.ini [%s] %s=%s ignored: the key is also the modifier of slot %d's chord",
+                        effect.baseName, effect.section, effect.key.c_str(), effect.value.c_str(),
+                        firstQuickKey + static_cast<int>(effect.holder));
+                break;
             default:
                 LogLine("Settings: %s.ini [%s] %s=%s ignored: %s", effect.baseName, effect.section, effect.key.c_str(),
                         effect.value.c_str(), WhyIgnored(effect.kind));

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "base/text.h"
 
@@ -81,6 +82,11 @@ TEST(ParseHexUInt32, ReadsAsStrtoulInBase16WithA32BitLong) {
             EXPECT_EQ(code, c.code) << '"' << c.text << '"';
         }
     }
+    // A view ends where it ends: the digits after it are not read.
+    const std::string_view head = std::string_view("12345").substr(0, 2);
+    std::uint32_t code = 0;
+    EXPECT_TRUE(ParseHexUInt32(head, code));
+    EXPECT_EQ(code, 0x12u);
 }
 
 TEST(Utf8ToUtf16, WellFormedAndMalformedText) {

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "config/settings.h"
 #include "game_folder.h"
@@ -176,6 +177,24 @@ TEST_F(Settings, TheShippedFileShowsEverySlotUnbound) {
     EXPECT_EQ(Code(12), 0x70u);
     EXPECT_FALSE(Visible(23));
     for (int n = 13; n <= 23; ++n) EXPECT_EQ(Code(n), 0u) << n;
+}
+
+// The tests' reset gives the plug-in of a start without settings files: none
+// of the bindings a loaded file made is left over for the next test.
+TEST_F(Settings, AResetPluginIsOneThatFoundNoSettingsFile) {
+    TestHost::WriteGameFile(mainFile,
+                            "[QuickKeys]\niQuickKey12=70\n[QuickKeyModifiers]\niQuickKey12Modifier=11\n"
+                            "[Visibility]\nbQuickKey13Visible=0\n[Gamepad]\niQuickKeyModifier=0x10100\n"
+                            "[Outfits]\niSaveModifier=10\n");
+    LoadSettings();
+    ASSERT_EQ(Velloquin::outfitSaveModifier, 0x10u);
+    Velloquin::ResetRuntimeState();
+    const auto reset = std::make_tuple(quickKeyCodes, quickKeyVisible, Velloquin::quickKeyModifiers,
+                                       Velloquin::gamepadModifier, Velloquin::outfitSaveModifier);
+    TestHost::ClearGameFolder();
+    LoadSettings();
+    EXPECT_TRUE(reset == std::make_tuple(quickKeyCodes, quickKeyVisible, Velloquin::quickKeyModifiers,
+                                         Velloquin::gamepadModifier, Velloquin::outfitSaveModifier));
 }
 
 TEST_F(Settings, ReadIniValueAndFileTests) {

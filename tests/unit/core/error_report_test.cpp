@@ -6,7 +6,9 @@
 #include <string>
 
 #include "core/error_report.h"
+#include "core/log.h"
 #include "core/version.h"
+#include "game_folder.h"
 #include "host.h"
 #include "platform/win32.h"
 #include "support/plugin_state.h"
@@ -40,6 +42,30 @@ TEST_F(ErrorReportTest, AFailedBoxCountsAsNo) {
     QueueBoxAnswer(0);
     Velloquin::ReportError("Velloquin::GetPlayerID", 354, "cannot get PlayerID");
     EXPECT_EQ(Boxes().size(), 1u);
+}
+
+// The log has the box and then its answer, as the log reader of the doctor expects them.
+TEST_F(ErrorReportTest, TheLogHasTheBoxAndThenItsAnswer) {
+    const struct {
+        int answer;
+        const char* line;
+    } cases[] = {
+        {IDNO, "Error box answered No: the game goes on"},
+        {0, "Error box not answered (result 0): the game goes on"},
+    };
+    for (const auto& c : cases) {
+        Velloquin::StopLog();
+        ClearGameFolder();
+        Velloquin::StartLog(true);
+        QueueBoxAnswer(c.answer);
+        Velloquin::ReportError("Velloquin::GetPlayerID", 354, "cannot get PlayerID");
+        Velloquin::StopLog();
+        const std::string log = ReadGameFile("Users\\Player\\Documents\\My Games\\Halvorine\\QVEX\\Velloquin.log");
+        const std::size_t box = log.find("] Error box from Velloquin::GetPlayerID line 354: cannot get PlayerID\r\n");
+        ASSERT_NE(box, std::string::npos) << log;
+        EXPECT_NE(log.find(std::string("] ") + c.line + "\r\n", box), std::string::npos) << log;
+    }
+    ClearGameFolder();
 }
 
 TEST_F(ErrorReportTest, NonFatalReportAnsweredYesEndsTheProcessWithExitCode0) {

@@ -192,6 +192,37 @@ TEST_F(Log, TheSettingsTurnItOffAndOn) {
     EXPECT_EQ(texts, expected);
 }
 
+// What the log says the settings did: without either file, where they were
+// looked for; a key a chord keeps from binding, which slot's key or chord it is.
+TEST_F(Log, SaysWhatTheSettingsDid) {
+    const struct {
+        const char* main;  // nullptr: no settings file
+        std::vector<std::string> lines;  // after the log's first line
+    } cases[] = {
+        {nullptr,
+         {"Settings: neither Velloquin.ini nor VelloquinCustom.ini is in .\\Data\\QVEX\\Plugins\\: every slot shown, "
+          "no key bound"}},
+        {"[QuickKeys]\niQuickKey12=10\niQuickKey13=70\niQuickKey14=70\niQuickKey15=A2\n"
+         "[QuickKeyModifiers]\niQuickKey13=10\niQuickKey14=11\n",
+         {"Settings: read .\\Data\\QVEX\\Plugins\\Velloquin.ini",
+          "Settings: slot 12 bound to key 0x10 Shift (Velloquin.ini)",
+          "Settings: Velloquin.ini [QuickKeys] iQuickKey13=70 ignored: its chord's modifier 0x10 is also the key of slot 12",
+          "Settings: slot 14 bound to key 0x70 F1 (Velloquin.ini)",
+          "Settings: Velloquin.ini [QuickKeys] iQuickKey15=A2 ignored: the key is also the modifier of slot 14's chord"}},
+    };
+    for (const auto& c : cases) {
+        StopLog();
+        TestHost::ClearGameFolder();
+        if (c.main) TestHost::WriteGameFile("Data\\QVEX\\Plugins\\Velloquin.ini", c.main);
+        StartLog(ReadLogEnabled());
+        LoadSettings();
+        std::vector<std::string> texts;
+        for (const std::string& line : Lines(logFolder + "Velloquin.log")) texts.push_back(Text(line));
+        ASSERT_FALSE(texts.empty());
+        EXPECT_EQ(std::vector<std::string>(texts.begin() + 1, texts.end()), c.lines) << (c.main ? c.main : "");
+    }
+}
+
 TEST_F(Log, StopsAtItsSizeLimitWithOneLineThatSaysSo) {
     StartLog(ReadLogEnabled());
     const std::string filler(200, 'x');

@@ -3,6 +3,7 @@
 // name is not the user name, 8.3 forms, and a Documents folder on a server.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,9 @@ TEST(Redact, HardNamesLeaveEveryPath) {
         {{"C:\\", "/", ""}, {""}, {}, "C:\\Games /home", "C:\\Games /home"},
         // Bytes that are no UTF-8 stay as they are.
         {{"C:\\Users\\Bob"}, {"Bob"}, {}, "\xFF\xFE C:\\Users\\Bob\\\xC3", "\xFF\xFE %USERPROFILE%\\\xC3"},
+        // A path ends at a quote and at the end of a CR LF line (the bundle's files keep theirs).
+        {{"C:\\Users\\Bob"}, {"Bob"}, {}, "\"C:\\Users\\Bob\" \"D:\\Bob\"", "\"%USERPROFILE%\" \"D:\\%USERNAME%\""},
+        {{"C:\\Users\\Bob"}, {"Bob"}, {}, "p=C:\\Users\\Bob\r\nq=D:\\Bob\r\n", "p=%USERPROFILE%\r\nq=D:\\%USERNAME%\r\n"},
         // Linux: the home folder.
         {{"/home/ann/"}, {"ann"}, {}, "/home/ann/Games and /srv/ann", "%USERPROFILE%/Games and /srv/%USERNAME%"},
     };
@@ -72,7 +76,7 @@ TEST(Redact, LettersOfEachScriptFoldTheirCase) {
         char32_t lower, upper;
     } pairs[] = {{U'a', U'A'}, {U'é', U'É'}, {U'ÿ', U'Ÿ'}, {U'ł', U'Ł'}, {U'ž', U'Ž'}, {U'ı', U'I'},
                  {U'ω', U'Ω'}, {U'ς', U'Σ'}, {U'ά', U'Ά'}, {U'я', U'Я'}, {U'ё', U'Ё'}, {U'ґ', U'Ґ'},
-                 {U'ӂ', U'Ӂ'}};
+                 {U'ӂ', U'Ӂ'}, {U'ӎ', U'Ӎ'}};
     for (const auto& p : pairs) {
         EXPECT_EQ(FoldedCase(p.lower), FoldedCase(p.upper)) << static_cast<unsigned>(p.lower);
         EXPECT_EQ(FoldedCase(p.upper), p.upper) << static_cast<unsigned>(p.upper);
@@ -120,6 +124,26 @@ TEST(Redact, TheLogsLinesNameNoUser) {
     EXPECT_NE(log.find("Velloquin log: %USERPROFILE%\\Documents\\My Games"), std::string::npos) << log;
     EXPECT_NE(log.find("read D:\\%USERNAME%\\Saves and E:/%USERNAME%/x and C:\\Users\\Annette"), std::string::npos) << log;
     TestHost::ClearGameFolder();
+}
+
+// USERPROFILE names the user's profile too when it is not the shell's profile folder.
+TEST(Redact, TheProfileOfUserprofileIsTheUsersToo) {
+    TestHost::ResetWorld();
+    const char* const was = std::getenv("USERPROFILE");
+    const std::string before = was ? was : "";
+#ifdef _WIN32
+    _putenv_s("USERPROFILE", "E:\\Roaming\\annk");
+#else
+    setenv("USERPROFILE", "E:\\Roaming\\annk", 1);
+#endif
+    const Redaction redaction = UserRedaction();
+#ifdef _WIN32
+    _putenv_s("USERPROFILE", before.c_str());
+#else
+    if (was) setenv("USERPROFILE", before.c_str(), 1);
+    else unsetenv("USERPROFILE");
+#endif
+    EXPECT_EQ(Redact("E:\\Roaming\\annk\\Saves and F:\\annk", redaction), "%USERPROFILE%\\Saves and F:\\%USERNAME%");
 }
 
 }  // namespace

@@ -346,13 +346,16 @@ TEST_F(SelectionTest, AssignmentPutsTheItemInTheChosenSlotAndMovesItFromItsOldOn
 TEST_F(SelectionTest, ChoosingANativeSlotClearsBothItsItemAndTheAssignedOne) {
     Form* knife = MakeForm(0x4003, typeWeapon, "Knife");
     AddItem(knife);
-    V::quickItems[0] = G(pistol);
-    V::quickItems[6] = G(rifle);
-    V::quickItems[9] = G(knife);  // a different item: it stays
-    SetNativeSlot(2, pistol);
-    Assign(rifle, "PowersMenu");
-    Choose(2);
-    for (std::size_t i = 0; i < 12; ++i) EXPECT_EQ(V::quickItems[i], i == 9 ? G(knife) : nullptr) << i;
+    for (int native : {0, 2, 9}) {  // the first native slot, one between, the last
+        V::quickItems[0] = G(pistol);
+        V::quickItems[6] = G(rifle);
+        V::quickItems[9] = G(knife);  // a different item: it stays
+        SetNativeSlot(native, pistol);
+        Assign(rifle, "PowersMenu");
+        Choose(native);
+        for (std::size_t i = 0; i < 12; ++i)
+            EXPECT_EQ(V::quickItems[i], i == 9 ? G(knife) : nullptr) << "native slot " << native << ", slot " << i;
+    }
 }
 
 TEST_F(SelectionTest, AssignmentNeedsAnItemMenuAndAnItem) {

@@ -145,6 +145,20 @@ TEST_F(GamepadPassTest, OneReadPerPassConnectedAndOneEvery2SecondsWithout) {
     EXPECT_EQ(Pass(), Slots{"Slot0"});
 }
 
+// A controller on any of the four ports is found by the looks while none answers.
+TEST_F(GamepadPassTest, AControllerOnAnyPortIsFound) {
+    Bind(0, dpadUp);
+    SetPadButton(dpadUp, true);
+    for (int port : {1, 2, 3}) {
+        V::ResetGamepadState();
+        SetControllerPort(port);
+        int passes = 0;
+        while (Pass().empty() && passes < 250) ++passes;  // six looks 2 s apart take 12 s
+        EXPECT_LT(passes, 250) << "port " << port;
+    }
+    SetControllerPort(0);
+}
+
 TEST_F(GamepadPassTest, AnXInputErrorIsNoController) {
     Bind(0, dpadUp);
     SetPadButton(dpadUp, true);

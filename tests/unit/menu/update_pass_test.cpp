@@ -180,6 +180,18 @@ TEST_F(UpdatePassTest, TheLowestSlotWithThePressedCodeDecidesEvenWhenItIsEmpty) 
     EXPECT_EQ(V::lastUpdateTime, start);
 }
 
+// The tests' reset gives a plug-in with no favourites menu open, whatever the
+// test before had open: its first pass polls the keys.
+TEST_F(UpdatePassTest, AResetPluginsFirstPassUsesAPressedKey) {
+    V::favoritesMenuOpened = true;
+    ResetPluginState();
+    V::quickKeyCodes[0] = 0x70;
+    V::quickItems[0] = CarriedWeapon(0x1001, "Rifle");
+    SetKeyDown(0x70, true);
+    Frame();
+    EXPECT_EQ(RecordsStartingWith("equip object"), std::vector<std::string>{"equip object 00001001 Rifle (second word 0)"});
+}
+
 TEST_F(UpdatePassTest, TwoSlotsWithOneCodeActivateTheLowerSlot) {
     V::quickKeyCodes[2] = 0x46;
     V::quickKeyCodes[7] = 0x46;

@@ -4,6 +4,8 @@
 
 #include <random>
 
+#include "core/log.h"
+#include "game_folder.h"
 #include "persistence/items_file.h"
 #include "fixture.h"
 
@@ -92,6 +94,23 @@ TEST_F(ItemsReaderTest, LenientLines) {
     };
     for (const Case& c : cases) EXPECT_EQ(ReadFrom(c.bytes), c.expected) << c.what;
     EXPECT_TRUE(TestHost::Boxes().empty());
+}
+
+// The log names each line that restores nothing and why, with the line itself.
+TEST_F(ItemsReaderTest, TheLogSaysWhichLineIsNotRestoredAndWhy) {
+    // The log goes below the test host's game folder, which the process enters when it is first named.
+    (void)TestHost::GameFolder();
+    fs::current_path(root_);
+    StopLog();
+    StartLog(true);
+    ASSERT_TRUE(LogActive());
+    ReadFrom("QuickKey12 |01A2B3|\r\nQuickKey13 ||Halvorine.esm\r\n");
+    StopLog();
+    const std::string log =
+        TestHost::ReadGameFile("Users\\Player\\Documents\\My Games\\Halvorine\\QVEX\\Velloquin.log");
+    for (const char* line : {"Items: line 1 not restored (slot 12): no data file: QuickKey12 |01A2B3|\r\n",
+                             "Items: line 2 not restored (slot 13): no local id: QuickKey13 ||Halvorine.esm\r\n"})
+        EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
 }
 
 TEST_F(ItemsReaderTest, RefusedTypeIsReportedAndLeftEmpty) {

@@ -82,6 +82,23 @@ TEST_F(ItemsWriterTest, EachFlushReplacesTheWholeFile) {
     EXPECT_EQ(FolderNames(), std::vector<std::string>{"VelloquinItems_2A.txt"});
 }
 
+#ifndef _WIN32
+// Every save closes what it opened: a game saves many times in a session.
+TEST_F(ItemsWriterTest, SavesLeaveNoFileOpen) {
+    const auto openFiles = [] {
+        int count = 0;
+        for (const auto& entry : fs::directory_iterator("/proc/self/fd")) count += !entry.path().empty();
+        return count;
+    };
+    quickItems[3] = Item("Armory.esp", 0x800);
+    FlushQuickItemsToFile();
+    const int before = openFiles();
+    for (int i = 0; i < 10; ++i) FlushQuickItemsToFile();
+    EXPECT_EQ(openFiles(), before);
+    EXPECT_EQ(ReadBytes(ItemsFile()), "QuickKey15 |000800|Armory.esp\r\n");
+}
+#endif
+
 TEST_F(ItemsWriterTest, RefusedItemsAreReportedAndLeftOut) {
     TestHost::Form* odd = TestHost::MakeForm(0x0100F00D, 41, "Odd thing");
     TestHost::Form* idless = TestHost::MakeForm(0, TestHost::typeWeapon, "No id");
